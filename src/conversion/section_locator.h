@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/xml_document.h"
+
+namespace kovrel::conversion {
+
+// Finds the first node in document order for the absolute paths "//a/b/c" that the section
+// mappings use, remembering each answer so that a run does not search the whole document once
+// per record. Appends and removals must go through it to keep the answers true.
+class SectionLocator {
+public:
+    explicit SectionLocator(platform::xml::Document& doc) : doc_(doc) {}
+
+    platform::xml::Node find(std::string_view path);
+    // Like find, but a missing node is a ConversionError naming the path.
+    platform::xml::Node require(std::string_view path);
+
+    platform::xml::Node append(platform::xml::Node parent, std::string_view name);
+    platform::xml::Node appendWithText(platform::xml::Node parent, std::string_view name,
+                                       std::string_view utf8Text);
+    void remove(platform::xml::Node parent, platform::xml::Node child);
+
+private:
+    void noteAppended(platform::xml::Node node);
+
+    platform::xml::Document& doc_;
+    // path -> first match (an empty Node when there is none)
+    std::unordered_map<std::string_view, platform::xml::Node> known_;
+};
+
+}  // namespace kovrel::conversion

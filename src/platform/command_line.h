@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace kovrel::platform {
+
+// The program's command line after its own name, as UTF-8, untrimmed. On Windows the raw
+// command line; elsewhere the arguments joined by single spaces.
+std::string commandLineText(int argc, char** argv);
+
+}  // namespace kovrel::platform
