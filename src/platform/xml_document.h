@@ -28,7 +28,7 @@ public:
     // The text content of the node and its descendants.
     std::string text() const;
     // Replaces the content by one text node (none for an empty text); escaped when saved.
-    void setText(std::string_view utf8Text);
+    void setText(std::string_view utf8Text) const;
 
     Node parent() const;
     Node firstChildElement() const;
@@ -38,9 +38,9 @@ public:
     std::vector<Node> childElements() const;
 
     // Creates an element named name and appends it as the last child.
-    Node appendElement(std::string_view name);
+    Node appendElement(std::string_view name) const;
     // Unlinks and frees child and its subtree.
-    void removeChild(Node child);
+    void removeChild(Node child) const;
 
 private:
     xmlNode* node_ = nullptr;

@@ -1,0 +1,179 @@
+#include "conversion/conversion_run.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "conversion/conversion_error.h"
+#include "conversion/corporate_tax.h"
+#include "conversion/income_tax.h"
+#include "conversion/section_locator.h"
+#include "conversion/skeleton.h"
+#include "conversion/target_path.h"
+#include "infofile/info_file.h"
+#include "platform/file_system.h"
+#include "platform/xml_document.h"
+#include "textconv/text_conv.h"
+
+namespace kovrel::conversion {
+namespace {
+
+using infofile::DeclarationHeader;
+using infofile::InfoRecord;
+
+// Records whose fields carry fixed-width columns keep their spaces.
+bool keepsSpaces(const std::string& code) {
+    static constexpr std::array<std::string_view, 5> kCodes{"10", "20", "50", "60", "81"};
+    for (const auto c : kCodes) {
+        if (code == c) return true;
+    }
+    return false;
+}
+
+void trimFields(InfoRecord& record) {
+    for (auto& field : record) field = std::string(textconv::trimSpaces(field));
+}
+
+// Header values become folder and file names; one that could leave the taxpayer's folder or
+// that no file name may hold is refused rather than written somewhere unexpected.
+void checkPathPart(std::string_view what, const std::string& value) {
+    const bool unusable = value == "." || value == ".." ||
+                          value.find_first_of("\\/:*?\"<>|") != std::string::npos ||
+                          std::any_of(value.begin(), value.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) < 32; });
+    if (unusable) {
+        throw ConversionError("the " + std::string(what) + " \"" + value +
+                              "\" cannot be part of a file name");
+    }
+}
+
+void checkPathParts(const DeclarationHeader& header) {
+    checkPathPart("tax number", header.folderTaxNo);
+    checkPathPart("tax office code", header.taxOfficeCode);
+    checkPathPart("declaration type", header.declarationType);
+    checkPathPart("period", header.periodText);
+}
+
+bool isDriveLetter(const std::string& text) {
+    return text.size() == 1 && std::isalpha(static_cast<unsigned char>(text[0])) &&
+           static_cast<unsigned char>(text[0]) < 128;
+}
+
+void ensureFolders(const std::string& root, const DeclarationHeader& header) {
+    for (const auto& folder : folderSet(root, header)) {
+        if (platform::folderExists(folder)) continue;
+        std::string error;
+        if (!platform::createFolder(folder, error)) throw ConversionError(error);
+    }
+}
+
+void applyBody(SectionLocator& locator, const DeclarationHeader& header,
+               const std::string& infoFilePath, const std::string& enterpriseTitle) {
+    std::string error;
+    auto in = platform::openForReading(infoFilePath, error);
+    if (!in) throw ConversionError(error);
+    infofile::LineReader reader(*in);
+    for (int i = 0; i < infofile::kHeaderLines; ++i) {
+        if (!reader.next()) throw ConversionError("the info file has fewer than 12 lines");
+    }
+    const std::string type = header.type();
+    while (auto line = reader.next()) {
+        InfoRecord record = infofile::splitFields(*line);
+        // An empty line holds no record; it is passed over like one with an empty code.
+        if (record.empty()) continue;
+        if (!keepsSpaces(record[0])) trimFields(record);
+        if (record[0].empty()) continue;
+        try {
+            if (type == "GELIR") {
+                applyIncomeTaxRecord(locator, record, enterpriseTitle,
+                                     header.usesBusinessSummary);
+            } else if (type == "KURUMLAR") {
+                applyCorporateTaxRecord(locator, record);
+            }
+        } catch (const std::exception& e) {
+            throw ConversionError("info file line " + std::to_string(reader.lineNumber()) + ": " +
+                                  e.what());
+        }
+    }
+    if (in->bad()) throw ConversionError("the info file could not be read to its end");
+}
+
+RunOutcome failed(RunOutcome outcome, std::string cause) {
+    outcome.end = RunEnd::Failed;
+    outcome.cause = std::move(cause);
+    return outcome;
+}
+
+}  // namespace
+
+RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& infoFilePath,
+                         const RunChoices& choices) {
+    RunOutcome outcome;
+    const std::string root = ebynRoot(choices.driveText);
+    outcome.targetXmlPath = targetXmlPath(root, header);
+    const std::string& path = outcome.targetXmlPath;
+    const bool addMode = choices.mode == Mode::AddToExisting;
+
+    try {
+        if (!isDriveLetter(choices.driveText)) throw ConversionError("no drive is chosen");
+        checkPathParts(header);
+        if (!choices.dryRun) ensureFolders(root, header);
+    } catch (const std::exception& e) {
+        return failed(std::move(outcome), e.what());
+    }
+
+    if (addMode && !platform::fileExists(path)) {
+        outcome.end = RunEnd::AppendTargetMissing;
+        return outcome;
+    }
+    if (choices.enterprise.listIndex == 1) {
+        outcome.end = RunEnd::NothingChosen;
+        return outcome;
+    }
+
+    try {
+        // Nothing on disk changes before the final save: the skeleton and the cleaning are
+        // done in memory.
+        std::string content;
+        if (addMode) {
+            std::string error;
+            if (!platform::readWholeFile(path, content, error)) throw ConversionError(error);
+        } else {
+            content = writeDeclarationSkeleton(header);
+        }
+        std::string parseError;
+        auto doc = platform::xml::Document::parse(textconv::cleanXmlFile(content), &parseError);
+        content = std::string();
+        if (doc.empty()) throw ConversionError("the declaration file does not parse: " + parseError);
+
+        SectionLocator locator(doc);
+        std::string enterpriseTitle;
+        const std::string type = header.type();
+        if (type == "GELIR") {
+            const auto step = prepareEnterprise(locator, choices.enterprise, choices.fields,
+                                                addMode, header.usesBusinessSummary,
+                                                enterpriseTitle);
+            if (step == EnterpriseStep::DuplicateTitle) {
+                outcome.end = RunEnd::DuplicateTitle;
+                return outcome;
+            }
+        } else if (type == "KURUMLAR") {
+            clearCorporateTaxSections(locator);
+        }
+        applyBody(locator, header, infoFilePath, enterpriseTitle);
+
+        std::string saved = doc.serialize();
+        if (choices.dryRun) {
+            outcome.document = std::move(saved);
+        } else {
+            std::string error;
+            if (!platform::replaceFileAtomically(path, saved, error)) throw ConversionError(error);
+        }
+    } catch (const std::exception& e) {
+        return failed(std::move(outcome), e.what());
+    }
+    outcome.end = RunEnd::Completed;
+    return outcome;
+}
+
+}  // namespace kovrel::conversion

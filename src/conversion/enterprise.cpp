@@ -1,0 +1,99 @@
+#include "conversion/enterprise.h"
+
+#include <algorithm>
+
+#include "conversion/income_tax.h"
+#include "textconv/text_conv.h"
+
+namespace kovrel::conversion {
+namespace {
+
+using platform::xml::Node;
+
+constexpr std::string_view kBalanceSheetPath =
+    "//beyanname/ozel/ekler/ayrintiliBilancoGelirTablosu/ayrintiliBilanco";
+constexpr std::string_view kIncomeStatementPath =
+    "//beyanname/ozel/ekler/ayrintiliBilancoGelirTablosu/ayrintiliGelirTablosu";
+constexpr std::string_view kOzelPath = "//beyanname/ozel";
+
+// The rows of a table whose unvani child holds exactly title. Titles are compared as texts,
+// never put into an expression, so quotes in a title are harmless.
+std::vector<Node> rowsOfEnterprise(Node table, std::string_view rowName, const std::string& title) {
+    std::vector<Node> rows;
+    for (const Node row : table.childElements(rowName)) {
+        const auto titles = row.childElements("unvani");
+        if (std::any_of(titles.begin(), titles.end(), [&](Node t) { return t.text() == title; }))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+void removeRowsOfEnterprise(SectionLocator& locator, std::string_view tablePath,
+                            std::string_view rowName, const std::string& title) {
+    const Node table = locator.require(tablePath);
+    for (const Node row : rowsOfEnterprise(table, rowName, title)) locator.remove(table, row);
+}
+
+void addNewRecord(SectionLocator& locator, const NewEnterpriseFields& fields,
+                  bool usesBusinessSummary) {
+    const Node list = locator.require(kTicariKazanclarPath);
+    const Node record = locator.append(list, "ticariKazanc");
+    const auto optional = [&](std::string_view name, const std::string& value) {
+        if (!value.empty()) locator.appendWithText(record, name, value);
+    };
+    optional("unvani", fields.title);
+    optional("faaliyetKonusu", fields.activity);
+    locator.appendWithText(record, "verilenEk", usesBusinessSummary ? "801" : "802");
+    optional("payOrani", fields.share);
+    optional("kar", fields.profit);
+    optional("zarar", fields.loss);
+    optional("kgv", fields.withheldTax);
+}
+
+}  // namespace
+
+EnterpriseStep prepareEnterprise(SectionLocator& locator, const EnterpriseChoice& choice,
+                                 const NewEnterpriseFields& fields, bool addMode,
+                                 bool usesBusinessSummary, std::string& enterpriseTitle) {
+    if (choice.listIndex == 0) {
+        if (addMode && std::find(choice.listTitles.begin(), choice.listTitles.end(),
+                                 fields.title) != choice.listTitles.end()) {
+            return EnterpriseStep::DuplicateTitle;
+        }
+        addNewRecord(locator, fields, usesBusinessSummary);
+        enterpriseTitle = fields.title;
+    } else if (choice.listIndex >= 2) {
+        const std::string& title = choice.listText;
+        if (!usesBusinessSummary) {
+            removeRowsOfEnterprise(locator, kBalanceSheetPath, "ABsatiri", title);
+            removeRowsOfEnterprise(locator, kIncomeStatementPath, "AGTsatiri", title);
+        }
+        if (const Node ozel = locator.find(kOzelPath)) {
+            for (const Node performans : ozel.childElements("performans"))
+                locator.remove(ozel, performans);
+            if (usesBusinessSummary) clearBusinessSummary(locator);
+        }
+        enterpriseTitle = title;
+    }
+    return EnterpriseStep::Continue;
+}
+
+std::optional<EnterpriseListing> listEnterprises(std::string_view declarationContent,
+                                                 std::string& error) {
+    const auto doc = platform::xml::Document::parse(textconv::cleanXmlFile(declarationContent));
+    EnterpriseListing listing;
+    const Node list = doc.selectSingleNode(kTicariKazanclarPath);
+    if (!list) return listing;
+    listing.hasSection = true;
+    for (const Node record : list.childElements("ticariKazanc")) {
+        const Node first = record.firstChildElement();
+        if (!first) {
+            error = "a ticariKazanc record has no child element to take its title from";
+            return std::nullopt;
+        }
+        listing.titles.push_back(first.text());
+    }
+    return listing;
+}
+
+}  // namespace kovrel::conversion

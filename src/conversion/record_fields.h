@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "conversion/conversion_error.h"
+#include "infofile/info_file.h"
+
+namespace kovrel::conversion {
+
+// Fails the record when it has fewer fields than its mapping reads.
+inline void requireFields(const infofile::InfoRecord& record, std::size_t count) {
+    if (record.size() < count) {
+        throw ConversionError("record \"" + record.front() + "\" has " +
+                              std::to_string(record.size()) + " fields; it needs " +
+                              std::to_string(count));
+    }
+}
+
+}  // namespace kovrel::conversion

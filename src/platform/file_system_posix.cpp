@@ -1,0 +1,210 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/file_system.h"
+
+// Drive letters are Wine's: the entries "x:" of $WINEPREFIX/dosdevices (default ~/.wine).
+namespace kovrel::platform {
+namespace {
+
+std::string dosdevicesFolder() {
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) {
+        return std::string(prefix) + "/dosdevices";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.wine/dosdevices";
+}
+
+bool isFolder(const std::string& hostPath) {
+    struct stat st {};
+    return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool hasDrivePrefix(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+}
+
+// The dosdevices entry of a drive letter as it is spelled on disk ("d:" or "D:").
+std::string driveEntry(char letter) {
+    const std::string folder = dosdevicesFolder() + "/";
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+    std::string entry = folder + lower + ':';
+    if (isFolder(entry)) return entry;
+    std::string other = folder + upper + ':';
+    return isFolder(other) ? other : entry;
+}
+
+std::string errnoText() { return std::strerror(errno); }
+
+std::string folderOf(const std::string& hostFile) {
+    const auto slash = hostFile.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : hostFile.substr(0, slash);
+}
+
+std::string baseName(const std::string& hostFile) {
+    const auto slash = hostFile.rfind('/');
+    return slash == std::string::npos ? hostFile : hostFile.substr(slash + 1);
+}
+
+constexpr const char* kTempMarker = ".kovrel-tmp-";
+
+// A run killed during an earlier save leaves its temporary file behind; clear it away.
+void removeStaleTemporaries(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const std::string prefix = "." + name + kTempMarker;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string entryName = entry->d_name;
+        if (entryName.rfind(prefix, 0) == 0) ::unlink((folder + "/" + entryName).c_str());
+    }
+    ::closedir(dir);
+}
+
+bool writeAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string hostPath(const std::string& path) {
+    if (!hasDrivePrefix(path)) return path;
+    std::string rest = path.substr(2);
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    if (!rest.empty() && rest.front() != '/') rest.insert(rest.begin(), '/');
+    return driveEntry(path[0]) + rest;
+}
+
+std::vector<Drive> listDrives() {
+    std::vector<Drive> drives;
+    const std::string folder = dosdevicesFolder();
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return drives;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() != 2 || name[1] != ':' || !std::isalpha(static_cast<unsigned char>(name[0])))
+            continue;
+        const std::string target = folder + "/" + name;
+        if (!isFolder(target)) continue;
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+        if (std::any_of(drives.begin(), drives.end(), [&](const Drive& d) { return d.letter == letter; }))
+            continue;
+        DriveKind kind = DriveKind::Fixed;
+        char resolved[PATH_MAX];
+        if (::realpath(target.c_str(), resolved)) {
+            const std::string real = resolved;
+            if (real.rfind("/media/", 0) == 0 || real.rfind("/run/media/", 0) == 0)
+                kind = DriveKind::Removable;
+        }
+        drives.push_back({letter, kind});
+    }
+    ::closedir(dir);
+    std::sort(drives.begin(), drives.end(),
+              [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+    return drives;
+}
+
+bool folderExists(const std::string& path) { return isFolder(hostPath(path)); }
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool createFolder(const std::string& path, std::string& error) {
+    if (::mkdir(hostPath(path).c_str(), 0777) == 0) return true;
+    error = "cannot create the folder " + path + ": " + errnoText();
+    return false;
+}
+
+std::unique_ptr<std::istream> openForReading(const std::string& path, std::string& error) {
+    auto in = std::make_unique<std::ifstream>(hostPath(path), std::ios::binary);
+    if (!in->is_open()) {
+        error = "cannot open " + path + ": " + errnoText();
+        return nullptr;
+    }
+    return in;
+}
+
+bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
+    auto in = openForReading(path, error);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in->rdbuf();
+    if (in->bad()) {
+        error = "cannot read " + path;
+        return false;
+    }
+    content = std::move(buffer).str();
+    return true;
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
+    const std::string target = hostPath(path);
+    const std::string folder = folderOf(target);
+    const std::string name = baseName(target);
+
+    mode_t mode = 0666;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        // A read-only declaration stays as it is, as it would on Windows.
+        if ((st.st_mode & 0222) == 0) {
+            error = "the file " + path + " is read-only";
+            return false;
+        }
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+
+    removeStaleTemporaries(folder, name);
+    std::string tempPath = folder + "/." + name + kTempMarker + "XXXXXX";
+    const int fd = ::mkstemp(tempPath.data());
+    if (fd < 0) {
+        error = "cannot write in the folder of " + path + ": " + errnoText();
+        return false;
+    }
+    const bool written = writeAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const std::string writeError = errnoText();
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        error = "cannot write " + path + ": " + (written ? errnoText() : writeError);
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
+        error = "cannot replace " + path + ": " + errnoText();
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    if (const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace kovrel::platform

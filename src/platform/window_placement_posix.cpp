@@ -1,0 +1,8 @@
+#include "platform/window_placement.h"
+
+namespace kovrel::platform {
+
+// The toolkit's stay-on-top style is all a window manager here needs.
+void keepWindowOnTop(void*) {}
+
+}  // namespace kovrel::platform
