@@ -1,0 +1,9 @@
+#include <iostream>
+
+#include "cli/convert_command.h"
+#include "platform/command_line.h"
+
+int main(int argc, char** argv) {
+    return kovrel::cli::runConvert(kovrel::platform::commandLineArguments(argc, argv), std::cout,
+                                   std::cerr);
+}

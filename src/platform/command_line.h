@@ -9,3 +9,12 @@ namespace kovrel::platform {
 std::string commandLineText(int argc, char** argv);
 
 }  // namespace kovrel::platform
+
+#include <vector>
+
+namespace kovrel::platform {
+
+// The program's arguments after its own name, each as UTF-8.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+}  // namespace kovrel::platform

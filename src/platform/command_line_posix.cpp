@@ -12,3 +12,11 @@ std::string commandLineText(int argc, char** argv) {
 }
 
 }  // namespace kovrel::platform
+
+namespace kovrel::platform {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+}  // namespace kovrel::platform

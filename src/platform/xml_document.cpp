@@ -69,6 +69,34 @@ std::string xmlSafeText(std::string_view text) {
     return out;
 }
 
+bool isWhitespace(const xmlChar* text) {
+    for (; *text; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r') return false;
+    }
+    return true;
+}
+
+// Drops the text nodes that only lay out the file: white space between elements, and white
+// space that spans a line break inside an element that is otherwise empty. A value that is
+// only spaces (a title of spaces) stays; values never hold line breaks.
+void dropLayoutWhitespace(xmlNode* parent) {
+    xmlNode* child = parent->children;
+    while (child) {
+        xmlNode* next = child->next;
+        if (child->type == XML_ELEMENT_NODE) {
+            dropLayoutWhitespace(child);
+        } else if (child->type == XML_TEXT_NODE && isWhitespace(child->content)) {
+            const bool alone = !child->prev && !child->next;
+            const bool spansLine = std::strchr(asChars(child->content), '\n') != nullptr;
+            if (!alone || spansLine) {
+                xmlUnlinkNode(child);
+                xmlFreeNode(child);
+            }
+        }
+        child = next;
+    }
+}
+
 }  // namespace
 
 std::string Node::name() const { return asChars(node_->name); }
@@ -179,6 +207,7 @@ Document Document::parse(std::string_view bytes, std::string* parseError) {
         if (parseError) *parseError = "the file has a document type declaration";
         return document;
     }
+    dropLayoutWhitespace(reinterpret_cast<xmlNode*>(doc));
     document.doc_ = doc;
     return document;
 }

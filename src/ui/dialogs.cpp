@@ -5,6 +5,8 @@
 #include <wx/textdlg.h>
 #include <wx/toplevel.h>
 
+#include <vector>
+
 namespace kovrel::ui {
 namespace {
 
@@ -36,7 +38,8 @@ Dialogs toolkitDialogs() {
     dialogs.endProgram = [] {
         // Before the main loop has started this only marks the window for deletion; the
         // program entry sees the ended window and does not start the loop.
-        for (wxWindow* window : wxTopLevelWindows) window->Destroy();
+        const std::vector<wxWindow*> windows(wxTopLevelWindows.begin(), wxTopLevelWindows.end());
+        for (wxWindow* window : windows) window->Destroy();
         if (wxTheApp) wxTheApp->ExitMainLoop();
     };
     return dialogs;

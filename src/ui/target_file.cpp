@@ -1,0 +1,123 @@
+#include "conversion/enterprise.h"
+#include "conversion/messages.h"
+#include "conversion/target_path.h"
+#include "platform/file_system.h"
+#include "ui/form_main.h"
+
+namespace kovrel::ui {
+
+namespace messages = conversion::messages;
+
+namespace {
+
+constexpr int kNewRecordIndex = 0;
+constexpr int kEmptyEntryIndex = 1;
+constexpr int kFirstTitleIndex = 2;
+
+}  // namespace
+
+bool FormMain::refreshTargetFile(std::string& cause) {
+    const std::string root = conversion::ebynRoot(cboDrive->GetStringSelection().utf8_string());
+    const std::string path = conversion::targetXmlPath(root, header_);
+    // The path is shown whatever happens below, so that a failure names the file it concerns.
+    lblXMLF->SetLabel(wxString::FromUTF8(path));
+
+    const std::string type = header_.type();
+    if (type == "GELIR") {
+        if (platform::fileExists(path)) {
+            cboORT->Clear();
+            std::string content;
+            std::optional<conversion::EnterpriseListing> listing;
+            if (platform::readWholeFile(path, content, cause))
+                listing = conversion::listEnterprises(content, cause);
+            if (!listing) {
+                // Leave nothing a run could start from.
+                cmdContinue->Disable();
+                return false;
+            }
+            if (listing->hasSection) {
+                cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
+                cboORT->Append(wxString());
+                for (const auto& title : listing->titles) cboORT->Append(wxString::FromUTF8(title));
+                if (cboORT->GetCount() > kFirstTitleIndex) {
+                    selectEnterprise(kFirstTitleIndex);
+                } else {
+                    cmdContinue->Disable();
+                }
+                optFO[0]->Enable();
+                selectOption(0);
+            }
+        } else {
+            cboORT->Clear();
+            cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
+            selectEnterprise(kNewRecordIndex);
+            optFO[0]->Disable();
+            selectOption(1);
+            focusTitlePending_ = true;
+        }
+        showFrame(fraCBO, true);
+        showFrame(fraINFO, false);
+    } else if (type == "KURUMLAR") {
+        if (!platform::fileExists(path)) {
+            optFO[0]->Disable();
+            selectOption(1);
+        } else {
+            optFO[0]->Enable();
+            selectOption(0);
+        }
+        showFrame(fraCBO, false);
+        showFrame(fraNew, false);
+        setWindowHeight(kHeightCorporateTax);
+        setTop(cmdContinue, 1800);
+        setTop(fraINFO, 1710);
+        showFrame(fraINFO, true);
+    }
+    return true;
+}
+
+void FormMain::cboDrive_Click() {
+    std::string cause;
+    if (!refreshTargetFile(cause)) {
+        // After start-up the window stays usable: the message, an empty list, no run.
+        dialogs_.showMessage({messages::kXmlReadFailed, cause, messages::kTitle,
+                              MessageIcon::Critical});
+    }
+}
+
+void FormMain::cboORT_Click() {
+    cmdContinue->Enable();
+    switch (cboORT->GetSelection()) {
+        case kNewRecordIndex:
+            showFrame(fraNew, true);
+            if (header_.usesBusinessSummary) txtVerilenEk->SetValue(wxString::FromUTF8("İşletme"));
+            setWindowHeight(kHeightNewEnterprise);
+            moveFocus(txtUnvan);
+            break;
+        case kEmptyEntryIndex:
+            cmdContinue->Disable();
+            break;
+        default:
+            showFrame(fraNew, false);
+            setWindowHeight(kHeightAfterStartUp);
+            break;
+    }
+}
+
+void FormMain::optFO_Click(int index) {
+    if (header_.type() != "GELIR") return;
+    if (index == 0) {
+        cboORT->Enable();
+    } else {
+        selectEnterprise(kNewRecordIndex);
+        cboORT->Disable();
+        moveFocus(txtUnvan);
+    }
+}
+
+void FormMain::Form_Activate() {
+    if (!focusTitlePending_) return;
+    txtUnvan->SetFocus();
+    focusTitlePending_ = false;
+}
+
+}  // namespace kovrel::ui
