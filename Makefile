@@ -1,0 +1,34 @@
+# Kovrel: one entry point for set-up, build and tests on a Debian machine.
+BUILD ?= build
+SAN_BUILD ?= build-sanitize
+JOBS ?= 2
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
+
+.PHONY: all deps build test test-sanitize demo clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+# Window tests need an X server: the whole suite runs under Xvfb.
+test: build
+	@cd $(BUILD) && $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+test-sanitize: deps
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKOVREL_SANITIZE=ON >/dev/null
+	@cmake --build $(SAN_BUILD) -j$(JOBS)
+	@cd $(SAN_BUILD) && $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+demo: build
+	@sh scripts/demo.sh $(BUILD)/src/kovrel-convert
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)
+
+-include mk/*.mk
