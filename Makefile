@@ -3,17 +3,17 @@ BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+MAKEFLAGS += --no-print-directory
 XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
 
-.PHONY: all deps build test test-sanitize demo clean
+.PHONY: all deps configure build test test-sanitize demo clean
 
 all: build
 
 deps:
 	@sh scripts/install-deps.sh
 
-build: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 # Window tests need an X server: the whole suite runs under Xvfb.
@@ -25,7 +25,11 @@ test-sanitize: deps
 	@cmake --build $(SAN_BUILD) -j$(JOBS)
 	@cd $(SAN_BUILD) && $(XVFB) ctest --output-on-failure -j$(JOBS)
 
-demo: build
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+demo: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target kovrel-convert
 	@sh scripts/demo.sh $(BUILD)/src/kovrel-convert
 
 clean:
