@@ -1,0 +1,118 @@
+#include "support/test_support.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace kovrel::test {
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate =
+            fs::temp_directory_path() / ("kovrel-test-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    // Tests may leave read-only files or folders behind; make them removable first.
+    for (auto it = fs::recursive_directory_iterator(path_, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+        if (!it->is_symlink(ignored))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    fs::remove_all(path_, ignored);
+}
+
+TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.empty() ? 'd' : letters[0]) {
+    if (const char* old = std::getenv("WINEPREFIX")) {
+        hadPrefix_ = true;
+        oldPrefix_ = old;
+    }
+    fs::create_directories(dosdevices());
+    for (const char letter : letters) {
+        const fs::path root = rootOf(letter);
+        fs::create_directories(root);
+        link(std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter)))) +
+                 ":",
+             root);
+    }
+    ::setenv("WINEPREFIX", (base_.path() / "prefix").c_str(), 1);
+}
+
+TempDrive::~TempDrive() {
+    if (hadPrefix_)
+        ::setenv("WINEPREFIX", oldPrefix_.c_str(), 1);
+    else
+        ::unsetenv("WINEPREFIX");
+}
+
+fs::path TempDrive::rootOf(char letter) const {
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    return base_.path() / (std::string("drive-") + lower);
+}
+
+void TempDrive::link(const std::string& name, const fs::path& target) const {
+    fs::create_directory_symlink(target, dosdevices() / name);
+}
+
+void writeBytes(const fs::path& file, std::string_view bytes) {
+    if (file.has_parent_path())
+        fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string record(std::initializer_list<std::string_view> fields) {
+    std::string line;
+    bool first = true;
+    for (const std::string_view field : fields) {
+        if (!first)
+            line += '\xB3';
+        line += field;
+        first = false;
+    }
+    return line;
+}
+
+std::vector<std::string> InfoHeader::lines() const {
+    const auto keepField = [](const std::string& value) { return value.empty() ? " " : value; };
+    std::vector<std::string> result{record({taxOfficeCode, periodText, type})};
+    for (const std::string* value :
+         {&taxNo, &surname, &firstName, &identityNo, &tradeRegistryNo, &email, &areaCode, &phoneNo,
+          &title, &activity, &preparerTaxNo})
+        result.push_back(keepField(*value));
+    return result;
+}
+
+std::string infoFileText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body) {
+    std::vector<std::string> lines = header.lines();
+    lines.insert(lines.end(), body.begin(), body.end());
+    return infoFileText(lines);
+}
+
+}  // namespace kovrel::test
