@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/xml_document.h"
+
 // Shared helpers of the core tests: a temporary Wine-style drive and info-file builders.
 namespace kovrel::test {
 
@@ -81,5 +83,9 @@ struct InfoHeader {
 std::string infoFileText(const std::vector<std::string>& lines);
 // A whole info file: header lines then body lines, each ending in CR LF.
 std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body);
+
+// An element and its subtree as compact XML without layout, texts as they are (UTF-8, not
+// escaped): "<a><b>x</b><c/></a>". Easy to compare with an expected tree written by hand.
+std::string compactXml(platform::xml::Node node);
 
 }  // namespace kovrel::test
