@@ -1,5 +1,8 @@
 #include "support/test_support.h"
 
+#include "conversion/skeleton.h"
+#include "infofile/declaration_header.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -126,6 +129,21 @@ std::string compactXml(platform::xml::Node node) {
     for (const auto& child : children)
         out += compactXml(child);
     return out + "</" + node.name() + ">";
+}
+
+platform::xml::Document reparse(const platform::xml::Document& doc) {
+    return platform::xml::Document::parse(doc.serialize());
+}
+
+platform::xml::Document skeletonDocument(std::string_view declarationType,
+                                         bool usesBusinessSummary) {
+    infofile::DeclarationHeader header;
+    header.declarationType = declarationType;
+    header.usesBusinessSummary = usesBusinessSummary;
+    header.taxNo = header.folderTaxNo = "1234567890";
+    header.taxOfficeCode = "034260";
+    header.periodText = header.year = "2023";
+    return platform::xml::Document::parse(conversion::writeDeclarationSkeleton(header));
 }
 
 }  // namespace kovrel::test
