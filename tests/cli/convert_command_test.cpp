@@ -127,6 +127,16 @@ TEST_F(ConvertFixture, DriveLetterInEitherCase) {
     }
 }
 
+// A dosdevices entry may be spelled with a capital letter.
+TEST_F(ConvertFixture, DriveEntrySpelledInUpperCase) {
+    kovrel::test::TempFolder upper;
+    drive_.link("E:", upper.path());
+    const auto result = convert({"--drive", "e", examplePath(kKurumlar)});
+    EXPECT_EQ(result.status, kSaved) << result.err;
+    EXPECT_EQ(result.out, pathText('E', kKurumlar) + "\n");
+    EXPECT_TRUE(fs::exists(upper.path() / "ebyn/beyannameler" / kKurumlar.folder / kKurumlar.file));
+}
+
 // A named drive need not hold ebyn yet: the run creates the client's folders there.
 TEST_F(ConvertFixture, NamedDriveWithoutEbynGetsItsFolders) {
     fs::remove_all(drive_.root() / "ebyn");
@@ -147,7 +157,9 @@ TEST_F(ConvertFixture, DriveWithoutEntryOrNoEbynDriveIsAStartUpFailure) {
     EXPECT_FALSE(fs::exists(drive_.root() / "ebyn"));
 }
 
-TEST(ConvertDefaultDrive, FirstDriveHoldingEbynInLetterOrder) {
+class ConvertDefaultDrive : public NeedsTempDrive {};
+
+TEST_F(ConvertDefaultDrive, FirstDriveHoldingEbynInLetterOrder) {
     kovrel::test::TempDrive drives("fcde");  // listed out of order on purpose
     fs::create_directories(drives.rootOf('e') / "ebyn");
     fs::create_directories(drives.rootOf('f') / "ebyn");
@@ -163,7 +175,8 @@ TEST(ConvertDefaultDrive, FirstDriveHoldingEbynInLetterOrder) {
 }
 
 // A drive whose folder lies under /media/ is removable; start-up does not offer it.
-TEST(ConvertDefaultDrive, SkipsRemovableDrives) {
+TEST_F(ConvertDefaultDrive, SkipsRemovableDrives) {
+#ifndef _WIN32
     std::string mediaTemplate = "/media/kovrel-test-XXXXXX";
     if (!::mkdtemp(mediaTemplate.data()))
         GTEST_SKIP() << "cannot create a folder under /media";
@@ -185,6 +198,7 @@ TEST(ConvertDefaultDrive, SkipsRemovableDrives) {
         EXPECT_TRUE(fs::exists(media / "ebyn" / "beyannameler" / "3456789012"));
     }
     fs::remove_all(media);
+#endif
 }
 
 TEST_F(ConvertFixture, AddModeWithoutAFileFailsAfterCreatingTheFolders) {
@@ -215,6 +229,9 @@ TEST_F(ConvertFixture, ModeDefaultsToAddWhenTheFileExists) {
 TEST_F(ConvertFixture, EnterpriseChoicesThatDoNotFitAreUsageErrors) {
     const std::string gelir = examplePath(kGelir);
     const std::string kurumlar = examplePath(kKurumlar);
+    InfoHeader otherType;
+    otherType.type = "XYZ";
+    const std::string xyz = writeInfoFile(otherType, {});
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -227,6 +244,7 @@ TEST_F(ConvertFixture, EnterpriseChoicesThatDoNotFitAreUsageErrors) {
         {"--new and --enterprise", {"--new", "--enterprise", "X", gelir}, "--enterprise"},
         {"--new for corporate tax", {"--new", kurumlar}, "--new"},
         {"--enterprise for corporate tax", {"--enterprise", "X", kurumlar}, "--enterprise"},
+        {"--new for another type", {"--new", xyz}, "--new"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
