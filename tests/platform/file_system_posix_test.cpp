@@ -1,8 +1,11 @@
+// The POSIX file system: drive letters from Wine's dosdevices folder.
+#ifndef _WIN32
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -196,3 +199,4 @@ TEST_F(ReplaceFileAtomically, FailedWriteKeepsTheOldFileAndNoTemporary) {
 
 }  // namespace
 }  // namespace kovrel::platform
+#endif  // _WIN32

@@ -27,6 +27,7 @@ class TempFolder {
 
 // Points WINEPREFIX at a temporary prefix whose dosdevices folder holds one link per letter,
 // each to its own empty temporary folder; the previous WINEPREFIX comes back in the destructor.
+// On Windows it makes the folders but no drive letters: tests that use the letters skip there.
 class TempDrive {
   public:
     explicit TempDrive(std::string_view letters = "d");
