@@ -17,15 +17,17 @@ namespace {
 constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxSTAY_ON_TOP;
 constexpr long kLabelStyle = wxST_NO_AUTORESIZE;
 
-wxString text(const char* utf8) { return wxString::FromUTF8(utf8); }
+wxString text(const char* utf8) {
+    return wxString::FromUTF8(utf8);
+}
 
 // Label1 and lblTIP: bold MS Sans Serif 8.25 with the Turkish character set where that font
 // exists; elsewhere the window's own font, bold.
 wxFont boldLabelFont(const wxFont& windowFont) {
 #ifdef __WXMSW__
     (void)windowFont;
-    return wxFont(wxFontInfo(8.25).FaceName("MS Sans Serif").Bold().Encoding(
-        wxFONTENCODING_CP1254));
+    return wxFont(
+        wxFontInfo(8.25).FaceName("MS Sans Serif").Bold().Encoding(wxFONTENCODING_CP1254));
 #else
     return windowFont.Bold();
 #endif
@@ -59,23 +61,27 @@ void FormMain::createControls() {
     fraINFO = new wxStaticBox(p, wxID_ANY, wxString());
     fraNew = new wxStaticBox(p, wxID_ANY, text("Yeni Teşebbüs veya Ortaklık Kaydı"));
 
-    Label1 = new wxStaticText(p, wxID_ANY, text("XML dosya adı:"), wxDefaultPosition,
-                              wxDefaultSize, kLabelStyle);
+    Label1 = new wxStaticText(p, wxID_ANY, text("XML dosya adı:"), wxDefaultPosition, wxDefaultSize,
+                              kLabelStyle);
     Label2 = new wxStaticText(p, wxID_ANY, text("ebyn klasörünün bulunduğu sürücü:"),
                               wxDefaultPosition, wxDefaultSize, kLabelStyle);
     lblXMLF = new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                                kLabelStyle | wxST_ELLIPSIZE_MIDDLE);
-    lblTIP = new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                              kLabelStyle);
+    lblTIP =
+        new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kLabelStyle);
     lblInfo = new wxStaticText(p, wxID_ANY, text("Teşebbüs veya Ortaklığın Unvanı:"),
                                wxDefaultPosition, wxDefaultSize, kLabelStyle);
     lblCAPTION = new wxStaticText(p, wxID_ANY, text("ÖNEMLİ NOT:"), wxDefaultPosition,
                                   wxDefaultSize, kLabelStyle);
-    lblDESC = new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                               kLabelStyle);
+    lblDESC =
+        new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kLabelStyle);
     const std::pair<int, const char*> labels[] = {
-        {0, "Unvan:"},      {1, "Faaliyet Konusu:"}, {3, "Verilen Ek:"},
-        {4, "Pay Oranı:"},  {7, "Kar:"},             {8, "Zarar:"},
+        {0, "Unvan:"},
+        {1, "Faaliyet Konusu:"},
+        {3, "Verilen Ek:"},
+        {4, "Pay Oranı:"},
+        {7, "Kar:"},
+        {8, "Zarar:"},
         {9, "Kesilen Gelir Vergisi:"},
     };
     for (const auto& [index, caption] : labels) {
@@ -92,51 +98,36 @@ void FormMain::createControls() {
     cboORT = new wxChoice(p, wxID_ANY);
     txtUnvan = new wxTextCtrl(p, wxID_ANY);
     txtFaaliyetK = new wxTextCtrl(p, wxID_ANY);
-    txtVerilenEk = new wxTextCtrl(p, wxID_ANY, text("Bilanço"), wxDefaultPosition,
-                                  wxDefaultSize, wxTE_READONLY);
+    txtVerilenEk = new wxTextCtrl(p, wxID_ANY, text("Bilanço"), wxDefaultPosition, wxDefaultSize,
+                                  wxTE_READONLY);
     txtPayOrani = new wxTextCtrl(p, wxID_ANY);
     txtKar = new wxTextCtrl(p, wxID_ANY);
     txtZarar = new wxTextCtrl(p, wxID_ANY);
     txtKGV = new wxTextCtrl(p, wxID_ANY);
     cmdContinue = new wxButton(p, wxID_ANY, text("İşlemi &Başlat"));
-    optFO[0] = new wxRadioButton(p, wxID_ANY, text("Varolan dosyaya ekleme yap."),
-                                 wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
-    optFO[1] = new wxRadioButton(p, wxID_ANY, text("Dosyayı sıfırdan oluştur."));
+    optFO[1] = new wxRadioButton(p, wxID_ANY, text("Dosyayı sıfırdan oluştur."), wxDefaultPosition,
+                                 wxDefaultSize, wxRB_GROUP);
+    optFO[0] = new wxRadioButton(p, wxID_ANY, text("Varolan dosyaya ekleme yap."));
     optFO[0]->SetValue(true);
     cboDrive = new wxChoice(p, wxID_ANY);
 
     // Left, top, width and height in twips, inside the frame named.
     placements_ = {
-        {fraXMLFILE, nullptr, 120, 120, 6975, 1550},
-        {Label1, fraXMLFILE, 135, 240, 4215, 255},
-        {Label2, fraXMLFILE, 3600, 300, 2535, 255},
-        {cboDrive, fraXMLFILE, 6240, 240, 615, 315},
-        {lblXMLF, fraXMLFILE, 120, 600, 6735, 255},
-        {optFO[0], fraXMLFILE, 120, 800, 4215, 375},
-        {optFO[1], fraXMLFILE, 120, 1120, 4215, 375},
-        {lblTIP, fraXMLFILE, 4560, 1200, 2295, 255},
-        {fraCBO, nullptr, 120, 1680, 6975, 915},
-        {lblInfo, fraCBO, 135, 240, 4215, 255},
-        {cboORT, fraCBO, 120, 480, 6735, 315},
-        {fraINFO, nullptr, 120, 2640, 4455, 2235},
-        {lblCAPTION, fraINFO, 120, 240, 4215, 255},
-        {lblDESC, fraINFO, 120, 480, 4215, 1575},
-        {fraNew, nullptr, 120, 2640, 4455, 2715},
-        {lblLabels[0], fraNew, 135, 390, 1455, 255},
-        {txtUnvan, fraNew, 1680, 360, 2655, 285},
-        {lblLabels[1], fraNew, 135, 705, 1455, 255},
-        {txtFaaliyetK, fraNew, 1680, 675, 2655, 285},
-        {lblLabels[3], fraNew, 135, 1020, 1455, 255},
-        {txtVerilenEk, fraNew, 1680, 990, 2655, 285},
-        {lblLabels[4], fraNew, 135, 1335, 1455, 255},
-        {txtPayOrani, fraNew, 1680, 1305, 2655, 285},
-        {lblLabels[7], fraNew, 135, 1650, 1455, 255},
-        {txtKar, fraNew, 1680, 1620, 2655, 285},
-        {lblLabels[8], fraNew, 135, 1965, 1455, 255},
-        {txtZarar, fraNew, 1680, 1935, 2655, 285},
-        {lblLabels[9], fraNew, 135, 2280, 1455, 255},
-        {txtKGV, fraNew, 1680, 2250, 2655, 285},
-        {cmdContinue, nullptr, 4680, 2760, 2415, 375},
+        {fraXMLFILE, nullptr, 120, 120, 6975, 1550},  {Label1, fraXMLFILE, 135, 240, 4215, 255},
+        {Label2, fraXMLFILE, 3600, 300, 2535, 255},   {cboDrive, fraXMLFILE, 6240, 240, 615, 315},
+        {lblXMLF, fraXMLFILE, 120, 600, 6735, 255},   {optFO[0], fraXMLFILE, 120, 800, 4215, 375},
+        {optFO[1], fraXMLFILE, 120, 1120, 4215, 375}, {lblTIP, fraXMLFILE, 4560, 1200, 2295, 255},
+        {fraCBO, nullptr, 120, 1680, 6975, 915},      {lblInfo, fraCBO, 135, 240, 4215, 255},
+        {cboORT, fraCBO, 120, 480, 6735, 315},        {fraINFO, nullptr, 120, 2640, 4455, 2235},
+        {lblCAPTION, fraINFO, 120, 240, 4215, 255},   {lblDESC, fraINFO, 120, 480, 4215, 1575},
+        {fraNew, nullptr, 120, 2640, 4455, 2715},     {lblLabels[0], fraNew, 135, 390, 1455, 255},
+        {txtUnvan, fraNew, 1680, 360, 2655, 285},     {lblLabels[1], fraNew, 135, 705, 1455, 255},
+        {txtFaaliyetK, fraNew, 1680, 675, 2655, 285}, {lblLabels[3], fraNew, 135, 1020, 1455, 255},
+        {txtVerilenEk, fraNew, 1680, 990, 2655, 285}, {lblLabels[4], fraNew, 135, 1335, 1455, 255},
+        {txtPayOrani, fraNew, 1680, 1305, 2655, 285}, {lblLabels[7], fraNew, 135, 1650, 1455, 255},
+        {txtKar, fraNew, 1680, 1620, 2655, 285},      {lblLabels[8], fraNew, 135, 1965, 1455, 255},
+        {txtZarar, fraNew, 1680, 1935, 2655, 285},    {lblLabels[9], fraNew, 135, 2280, 1455, 255},
+        {txtKGV, fraNew, 1680, 2250, 2655, 285},      {cmdContinue, nullptr, 4680, 2760, 2415, 375},
     };
 }
 
@@ -153,8 +144,10 @@ void FormMain::bindHandlers() {
     const auto onChar = [this](wxTextCtrl* field, void (FormMain::*handler)(int)) {
         field->Bind(wxEVT_CHAR, [this, handler](wxKeyEvent& event) {
             int code = event.GetUnicodeKey();
-            if (code == WXK_NONE) code = event.GetKeyCode();
-            if (code == WXK_NUMPAD_ENTER) code = WXK_RETURN;
+            if (code == WXK_NONE)
+                code = event.GetKeyCode();
+            if (code == WXK_NUMPAD_ENTER)
+                code = WXK_RETURN;
             (this->*handler)(code);
             event.Skip();
         });
@@ -169,7 +162,8 @@ void FormMain::bindHandlers() {
     txtZarar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtZarar_Change(); });
 
     Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
-        if (event.GetActive() && !ended_) Form_Activate();
+        if (event.GetActive() && !ended_)
+            Form_Activate();
         event.Skip();
     });
 }
@@ -212,13 +206,15 @@ TwipScale FormMain::measureScale() {
 FormMain::Placement& FormMain::placementOf(const wxWindow* control) {
     const auto found = std::find_if(placements_.begin(), placements_.end(),
                                     [control](const Placement& p) { return p.control == control; });
-    if (found == placements_.end()) throw std::logic_error("control without a place");
+    if (found == placements_.end())
+        throw std::logic_error("control without a place");
     return *found;
 }
 
 int FormMain::topTwips(const wxWindow* control) const {
     for (const auto& placement : placements_) {
-        if (placement.control == control) return placement.top;
+        if (placement.control == control)
+            return placement.top;
     }
     return -1;
 }
@@ -236,20 +232,23 @@ void FormMain::place(const Placement& placement) {
 }
 
 void FormMain::placeAll() {
-    for (const auto& placement : placements_) place(placement);
+    for (const auto& placement : placements_)
+        place(placement);
 }
 
 void FormMain::setTop(wxWindow* control, int topTwips) {
     placementOf(control).top = topTwips;
     for (const auto& placement : placements_) {
-        if (placement.control == control || placement.frame == control) place(placement);
+        if (placement.control == control || placement.frame == control)
+            place(placement);
     }
 }
 
 void FormMain::showFrame(wxStaticBox* frame, bool show) {
     frame->Show(show);
     for (const auto& placement : placements_) {
-        if (placement.frame == frame) placement.control->Show(show);
+        if (placement.frame == frame)
+            placement.control->Show(show);
     }
 }
 
@@ -266,7 +265,8 @@ void FormMain::setDescription(const wxString& note) {
 // A focus move asked for before the window is first shown is not carried out; the first
 // activation makes up for it.
 void FormMain::moveFocus(wxWindow* control) {
-    if (IsShown()) control->SetFocus();
+    if (IsShown())
+        control->SetFocus();
 }
 
 void FormMain::selectDrive(int index) {
@@ -291,7 +291,8 @@ void FormMain::fail(const std::string& message, const std::string& cause,
 }
 
 void FormMain::endProgram() {
-    if (ended_) return;
+    if (ended_)
+        return;
     ended_ = true;
     dialogs_.endProgram();
 }

@@ -30,7 +30,7 @@ inline constexpr int kClientWidth = 7200;
 // The program's one window. Controls keep their design names; handlers are plain member
 // functions that the toolkit's events call and that tests may call directly.
 class FormMain : public wxFrame {
-public:
+  public:
     // commandLine is the program's command line after its name, untrimmed.
     FormMain(Dialogs dialogs, std::string commandLine);
 
@@ -93,7 +93,7 @@ public:
     wxTextCtrl* txtKGV = nullptr;
     wxButton* cmdContinue = nullptr;
 
-private:
+  private:
     struct Placement {
         wxWindow* control;
         wxStaticBox* frame;  // null for a control on the window itself
@@ -102,7 +102,6 @@ private:
 
     void createControls();
     void bindHandlers();
-    void setTabOrder();
     TwipScale measureScale();
     void placeAll();
     void place(const Placement& placement);
@@ -113,7 +112,7 @@ private:
     void setDescription(const wxString& text);
     void moveFocus(wxWindow* control);
     void onEnter(int keyAscii, wxWindow* next);
-    void normalizeWhileTyping(wxTextCtrl* field, std::wstring& lastText);
+    void normalizeWhileTyping(wxTextCtrl* field);
     void fail(const std::string& text, const std::string& cause, const std::string& title);
     void endProgram();
 
@@ -127,8 +126,6 @@ private:
     TwipScale scale_;
     wxPanel* panel_ = nullptr;
     std::vector<Placement> placements_;
-    std::wstring lastKar_;
-    std::wstring lastZarar_;
 };
 
 }  // namespace kovrel::ui

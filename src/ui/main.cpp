@@ -8,12 +8,13 @@
 namespace {
 
 class KovrelApp : public wxApp {
-public:
+  public:
     bool OnInit() override {
         auto* window = new kovrel::ui::FormMain(kovrel::ui::toolkitDialogs(),
                                                 kovrel::platform::commandLineText(argc, argv));
         window->Form_Load();
-        if (window->ended()) return false;
+        if (window->ended())
+            return false;
         window->Centre(wxBOTH);
         window->Show();
         kovrel::platform::keepWindowOnTop(window->GetHandle());

@@ -9,8 +9,8 @@ namespace messages = conversion::messages;
 void FormMain::cmdContinue_Click() {
     conversion::RunChoices choices;
     choices.driveText = cboDrive->GetStringSelection().utf8_string();
-    choices.mode = optFO[1]->GetValue() ? conversion::Mode::CreateNew
-                                        : conversion::Mode::AddToExisting;
+    choices.mode =
+        optFO[1]->GetValue() ? conversion::Mode::CreateNew : conversion::Mode::AddToExisting;
     choices.enterprise.listIndex = cboORT->GetSelection();
     if (choices.enterprise.listIndex >= 0)
         choices.enterprise.listText = cboORT->GetString(choices.enterprise.listIndex).utf8_string();
@@ -29,8 +29,8 @@ void FormMain::cmdContinue_Click() {
             fail(messages::kAppendTargetMissing, outcome.cause, messages::kTitle);
             break;
         case conversion::RunEnd::DuplicateTitle:
-            dialogs_.showMessage({messages::kDuplicateTitle, {}, messages::kTitle,
-                                  MessageIcon::Information});
+            dialogs_.showMessage(
+                {messages::kDuplicateTitle, {}, messages::kTitle, MessageIcon::Information});
             moveFocus(txtUnvan);
             break;
         case conversion::RunEnd::NothingChosen:

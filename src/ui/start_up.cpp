@@ -22,7 +22,8 @@ std::string infoFilePathFromCommandLine(std::string_view commandLine) {
 }
 
 std::string infoFilePathFromAnswer(std::string_view answer) {
-    if (answer.empty()) return {};
+    if (answer.empty())
+        return {};
     // The first character, which in UTF-8 may take several bytes.
     std::size_t length = 1;
     while (length < answer.size() && (static_cast<unsigned char>(answer[length]) & 0xC0) == 0x80)
@@ -42,7 +43,8 @@ void FormMain::Form_Load() {
         }
         drives.push_back('C');
     }
-    for (const char letter : drives) cboDrive->Append(wxString(letter));
+    for (const char letter : drives)
+        cboDrive->Append(wxString(letter));
     // With the header still empty this refresh only shows a path, and cannot fail.
     selectDrive(0);
 
@@ -50,8 +52,7 @@ void FormMain::Form_Load() {
 
     infoFilePath_ = infoFilePathFromCommandLine(commandLine_);
     if (infoFilePath_.empty()) {
-        const auto answer =
-            dialogs_.askText({kDrivePrompt, messages::kTitle, kDriveDefaultAnswer});
+        const auto answer = dialogs_.askText({kDrivePrompt, messages::kTitle, kDriveDefaultAnswer});
         infoFilePath_ = infoFilePathFromAnswer(answer.value_or(std::string()));
         if (infoFilePath_.empty()) {
             endProgram();

@@ -31,14 +31,17 @@ bool FormMain::refreshTargetFile(std::string& cause) {
             if (platform::readWholeFile(path, content, cause))
                 listing = conversion::listEnterprises(content, cause);
             if (!listing) {
-                // Leave nothing a run could start from.
+                // Leave nothing a run could start from: no entry, so no new-record frame.
                 cmdContinue->Disable();
+                showFrame(fraNew, false);
+                setWindowHeight(kHeightAfterStartUp);
                 return false;
             }
             if (listing->hasSection) {
                 cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
                 cboORT->Append(wxString());
-                for (const auto& title : listing->titles) cboORT->Append(wxString::FromUTF8(title));
+                for (const auto& title : listing->titles)
+                    cboORT->Append(wxString::FromUTF8(title));
                 if (cboORT->GetCount() > kFirstTitleIndex) {
                     selectEnterprise(kFirstTitleIndex);
                 } else {
@@ -79,8 +82,8 @@ void FormMain::cboDrive_Click() {
     std::string cause;
     if (!refreshTargetFile(cause)) {
         // After start-up the window stays usable: the message, an empty list, no run.
-        dialogs_.showMessage({messages::kXmlReadFailed, cause, messages::kTitle,
-                              MessageIcon::Critical});
+        dialogs_.showMessage(
+            {messages::kXmlReadFailed, cause, messages::kTitle, MessageIcon::Critical});
     }
 }
 
@@ -89,7 +92,8 @@ void FormMain::cboORT_Click() {
     switch (cboORT->GetSelection()) {
         case kNewRecordIndex:
             showFrame(fraNew, true);
-            if (header_.usesBusinessSummary) txtVerilenEk->SetValue(wxString::FromUTF8("İşletme"));
+            if (header_.usesBusinessSummary)
+                txtVerilenEk->SetValue(wxString::FromUTF8("İşletme"));
             setWindowHeight(kHeightNewEnterprise);
             moveFocus(txtUnvan);
             break;
@@ -104,7 +108,8 @@ void FormMain::cboORT_Click() {
 }
 
 void FormMain::optFO_Click(int index) {
-    if (header_.type() != "GELIR") return;
+    if (header_.type() != "GELIR")
+        return;
     if (index == 0) {
         cboORT->Enable();
     } else {
@@ -115,7 +120,8 @@ void FormMain::optFO_Click(int index) {
 }
 
 void FormMain::Form_Activate() {
-    if (!focusTitlePending_) return;
+    if (!focusTitlePending_)
+        return;
     txtUnvan->SetFocus();
     focusTitlePending_ = false;
 }
