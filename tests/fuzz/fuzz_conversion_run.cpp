@@ -104,10 +104,12 @@ conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRea
     return choices;
 }
 
+// Empty when the folder cannot be listed: a period holding a slash names no folder of ours.
 std::set<std::string> entriesIn(const fs::path& folder) {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename());
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        names.insert(it->path().filename());
     return names;
 }
 
