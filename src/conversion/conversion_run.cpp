@@ -25,13 +25,15 @@ using infofile::InfoRecord;
 bool keepsSpaces(const std::string& code) {
     static constexpr std::array<std::string_view, 5> kCodes{"10", "20", "50", "60", "81"};
     for (const auto c : kCodes) {
-        if (code == c) return true;
+        if (code == c)
+            return true;
     }
     return false;
 }
 
 void trimFields(InfoRecord& record) {
-    for (auto& field : record) field = std::string(textconv::trimSpaces(field));
+    for (auto& field : record)
+        field = std::string(textconv::trimSpaces(field));
 }
 
 // Header values become folder and file names; one that could leave the taxpayer's folder or
@@ -61,9 +63,11 @@ bool isDriveLetter(const std::string& text) {
 
 void ensureFolders(const std::string& root, const DeclarationHeader& header) {
     for (const auto& folder : folderSet(root, header)) {
-        if (platform::folderExists(folder)) continue;
+        if (platform::folderExists(folder))
+            continue;
         std::string error;
-        if (!platform::createFolder(folder, error)) throw ConversionError(error);
+        if (!platform::createFolder(folder, error))
+            throw ConversionError(error);
     }
 }
 
@@ -71,22 +75,26 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
                const std::string& infoFilePath, const std::string& enterpriseTitle) {
     std::string error;
     auto in = platform::openForReading(infoFilePath, error);
-    if (!in) throw ConversionError(error);
+    if (!in)
+        throw ConversionError(error);
     infofile::LineReader reader(*in);
     for (int i = 0; i < infofile::kHeaderLines; ++i) {
-        if (!reader.next()) throw ConversionError("the info file has fewer than 12 lines");
+        if (!reader.next())
+            throw ConversionError("the info file has fewer than 12 lines");
     }
     const std::string type = header.type();
     while (auto line = reader.next()) {
         InfoRecord record = infofile::splitFields(*line);
         // An empty line holds no record; it is passed over like one with an empty code.
-        if (record.empty()) continue;
-        if (!keepsSpaces(record[0])) trimFields(record);
-        if (record[0].empty()) continue;
+        if (record.empty())
+            continue;
+        if (!keepsSpaces(record[0]))
+            trimFields(record);
+        if (record[0].empty())
+            continue;
         try {
             if (type == "GELIR") {
-                applyIncomeTaxRecord(locator, record, enterpriseTitle,
-                                     header.usesBusinessSummary);
+                applyIncomeTaxRecord(locator, record, enterpriseTitle, header.usesBusinessSummary);
             } else if (type == "KURUMLAR") {
                 applyCorporateTaxRecord(locator, record);
             }
@@ -95,7 +103,8 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
                                   e.what());
         }
     }
-    if (in->bad()) throw ConversionError("the info file could not be read to its end");
+    if (in->bad())
+        throw ConversionError("the info file could not be read to its end");
 }
 
 RunOutcome failed(RunOutcome outcome, std::string cause) {
@@ -115,9 +124,11 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
     const bool addMode = choices.mode == Mode::AddToExisting;
 
     try {
-        if (!isDriveLetter(choices.driveText)) throw ConversionError("no drive is chosen");
+        if (!isDriveLetter(choices.driveText))
+            throw ConversionError("no drive is chosen");
         checkPathParts(header);
-        if (!choices.dryRun) ensureFolders(root, header);
+        if (!choices.dryRun)
+            ensureFolders(root, header);
     } catch (const std::exception& e) {
         return failed(std::move(outcome), e.what());
     }
@@ -137,22 +148,25 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
         std::string content;
         if (addMode) {
             std::string error;
-            if (!platform::readWholeFile(path, content, error)) throw ConversionError(error);
+            if (!platform::readWholeFile(path, content, error))
+                throw ConversionError(error);
         } else {
             content = writeDeclarationSkeleton(header);
         }
+        content = textconv::cleanXmlFile(content);
         std::string parseError;
-        auto doc = platform::xml::Document::parse(textconv::cleanXmlFile(content), &parseError);
+        auto doc = platform::xml::Document::parse(content, &parseError);
         content = std::string();
-        if (doc.empty()) throw ConversionError("the declaration file does not parse: " + parseError);
+        if (doc.empty())
+            throw ConversionError("the declaration file does not parse: " + parseError);
 
         SectionLocator locator(doc);
         std::string enterpriseTitle;
         const std::string type = header.type();
         if (type == "GELIR") {
-            const auto step = prepareEnterprise(locator, choices.enterprise, choices.fields,
-                                                addMode, header.usesBusinessSummary,
-                                                enterpriseTitle);
+            const auto step =
+                prepareEnterprise(locator, choices.enterprise, choices.fields, addMode,
+                                  header.usesBusinessSummary, enterpriseTitle);
             if (step == EnterpriseStep::DuplicateTitle) {
                 outcome.end = RunEnd::DuplicateTitle;
                 return outcome;
@@ -162,12 +176,15 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
         }
         applyBody(locator, header, infoFilePath, enterpriseTitle);
 
-        std::string saved = doc.serialize();
         if (choices.dryRun) {
-            outcome.document = std::move(saved);
+            outcome.document = doc.serialize();
         } else {
             std::string error;
-            if (!platform::replaceFileAtomically(path, saved, error)) throw ConversionError(error);
+            const auto produce = [&doc](const platform::ContentSink& sink, std::string& cause) {
+                return doc.write(sink, cause);
+            };
+            if (!platform::replaceFileAtomically(path, produce, error))
+                throw ConversionError(error);
         }
     } catch (const std::exception& e) {
         return failed(std::move(outcome), e.what());

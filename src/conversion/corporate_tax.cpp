@@ -2,6 +2,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 #include "conversion/record_fields.h"
 #include "textconv/text_conv.h"
@@ -55,28 +56,38 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 15> kSummary
 
 void appendTableRow(SectionLocator& locator, const InfoRecord& record, const Table& table) {
     requireFields(record, 4);
-    const Node row = locator.append(locator.require(table.path), table.rowName);
-    const std::array<std::string_view, 3> children{"kod", "od", "cd"};
-    for (std::size_t i = 0; i < children.size(); ++i) {
+    const Node section = locator.require(table.path);
+    const std::array<std::string_view, 3> names{"kod", "od", "cd"};
+    std::array<std::string, 3> texts;
+    std::vector<Node::Leaf> leaves;
+    for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& value = record[i + 1];
-        if (!value.empty()) locator.appendWithText(row, children[i], decodeLatin5(value));
+        if (value.empty())
+            continue;
+        texts[i] = decodeLatin5(value);
+        leaves.push_back({names[i], texts[i]});
     }
+    locator.appendRow(section, table.rowName, leaves);
 }
 
 void appendFootnote(SectionLocator& locator, const InfoRecord& record, const Table& table) {
     requireFields(record, 2);
-    const Node row = locator.append(locator.require(table.path), table.rowName);
-    locator.appendWithText(row, "deger", textconv::mapTurkishChars(record[1]));
+    const Node section = locator.require(table.path);
+    const std::string text = textconv::mapTurkishChars(record[1]);
+    locator.appendRow(section, table.rowName, {{"deger", text}});
 }
 
 void appendSummaryItem(SectionLocator& locator, const InfoRecord& record) {
     requireFields(record, 2);
     Node summary = locator.find(kSummaryPath);
-    if (!summary) summary = locator.append(locator.require(kOzelPath), "maliBilgiler");
+    if (!summary)
+        summary = locator.append(locator.require(kOzelPath), "maliBilgiler");
     for (const auto& [itemCode, element] : kSummaryItems) {
-        if (record[1] != itemCode) continue;
+        if (record[1] != itemCode)
+            continue;
         requireFields(record, 3);
-        if (!record[2].empty()) locator.appendWithText(summary, element, decodeLatin5(record[2]));
+        if (!record[2].empty())
+            locator.appendWithText(summary, element, decodeLatin5(record[2]));
         return;
     }
 }
@@ -86,15 +97,18 @@ void appendSummaryItem(SectionLocator& locator, const InfoRecord& record) {
 void clearCorporateTaxSections(SectionLocator& locator) {
     for (const Table& table : kTables) {
         const Node element = locator.require(table.path);
-        for (const Node row : element.childElements(table.rowName)) locator.remove(element, row);
+        for (const Node row : element.childElements(table.rowName))
+            locator.remove(element, row);
     }
     const Node ozel = locator.require(kOzelPath);
-    for (const Node old : ozel.childElements("maliBilgiler")) locator.remove(ozel, old);
+    for (const Node old : ozel.childElements("maliBilgiler"))
+        locator.remove(ozel, old);
     locator.append(ozel, "maliBilgiler");
 }
 
 void applyCorporateTaxRecord(SectionLocator& locator, const InfoRecord& record) {
-    if (record.empty() || record[0].empty()) return;
+    if (record.empty() || record[0].empty())
+        return;
     const std::string& code = record[0];
     if (code == "1") {
         appendTableRow(locator, record, kAssets);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <utility>
+#include <vector>
 
 #include "conversion/record_fields.h"
 #include "textconv/text_conv.h"
@@ -49,27 +50,41 @@ constexpr std::array<SummaryPair, 4> kSummaryPairs{{
 
 void appendIfNotEmpty(SectionLocator& locator, Node parent, std::string_view name,
                       const std::string& rawValue) {
-    if (!rawValue.empty()) locator.appendWithText(parent, name, decodeLatin5(rawValue));
+    if (!rawValue.empty())
+        locator.appendWithText(parent, name, decodeLatin5(rawValue));
 }
 
 void appendStatementRow(SectionLocator& locator, const InfoRecord& record,
                         const std::string& enterpriseTitle, std::string_view sectionPath,
                         std::string_view rowName, bool withTip) {
     requireFields(record, 4);
-    const Node row = locator.append(locator.require(sectionPath), rowName);
-    if (!enterpriseTitle.empty()) locator.appendWithText(row, "unvani", enterpriseTitle);
-    if (withTip) appendIfNotEmpty(locator, row, "tip", record[0]);
-    appendIfNotEmpty(locator, row, "kod", record[1]);
-    appendIfNotEmpty(locator, row, "od", record[2]);
-    appendIfNotEmpty(locator, row, "cd", record[3]);
+    const Node section = locator.require(sectionPath);
+    std::array<std::string, 4> texts;
+    std::vector<Node::Leaf> leaves;
+    if (!enterpriseTitle.empty())
+        leaves.push_back({"unvani", enterpriseTitle});
+    const auto addIfNotEmpty = [&](std::string_view name, std::size_t field) {
+        if (record[field].empty())
+            return;
+        texts[field] = decodeLatin5(record[field]);
+        leaves.push_back({name, texts[field]});
+    };
+    if (withTip)
+        addIfNotEmpty("tip", 0);
+    addIfNotEmpty("kod", 1);
+    addIfNotEmpty("od", 2);
+    addIfNotEmpty("cd", 3);
+    locator.appendRow(section, rowName, leaves);
 }
 
 void appendPerformanceItem(SectionLocator& locator, const InfoRecord& record) {
     requireFields(record, 2);
     Node performans = locator.find(kPerformancePath);
-    if (!performans) performans = locator.append(locator.require(kOzelPath), "performans");
+    if (!performans)
+        performans = locator.append(locator.require(kOzelPath), "performans");
     for (const auto& [subCode, element] : kPerformanceItems) {
-        if (record[1] != subCode) continue;
+        if (record[1] != subCode)
+            continue;
         requireFields(record, 3);
         appendIfNotEmpty(locator, performans, element, record[2]);
         return;
@@ -88,14 +103,18 @@ void appendSummaryValues(SectionLocator& locator, const InfoRecord& record,
                          const std::string& enterpriseTitle) {
     const SummaryPair* pair = nullptr;
     for (const auto& candidate : kSummaryPairs) {
-        if (record[0] == candidate.code) pair = &candidate;
+        if (record[0] == candidate.code)
+            pair = &candidate;
     }
-    if (pair) requireFields(record, 2);
+    if (pair)
+        requireFields(record, 2);
     const bool addsTitle = !enterpriseTitle.empty() && !locator.find(kSummaryTitlePath);
-    if (!addsTitle && !pair) return;
+    if (!addsTitle && !pair)
+        return;
 
     const Node summary = locator.require(kSummaryPath);
-    if (addsTitle) locator.appendWithText(summary, "unvani", enterpriseTitle);
+    if (addsTitle)
+        locator.appendWithText(summary, "unvani", enterpriseTitle);
     if (pair) {
         const auto [first, second] = summaryColumns(record[1]);
         locator.appendWithText(summary, pair->first, first);
@@ -107,7 +126,8 @@ void appendSummaryValues(SectionLocator& locator, const InfoRecord& record,
 
 void applyIncomeTaxRecord(SectionLocator& locator, const InfoRecord& record,
                           const std::string& enterpriseTitle, bool usesBusinessSummary) {
-    if (record.empty() || record[0].empty()) return;
+    if (record.empty() || record[0].empty())
+        return;
     const std::string& code = record[0];
     if (code == "1" || code == "2") {
         appendStatementRow(locator, record, enterpriseTitle, kBalanceSheetPath, "ABsatiri", true);
@@ -123,8 +143,10 @@ void applyIncomeTaxRecord(SectionLocator& locator, const InfoRecord& record,
 
 void clearBusinessSummary(SectionLocator& locator) {
     const Node summary = locator.find(kSummaryPath);
-    if (!summary) return;
-    for (const Node child : summary.childElements()) locator.remove(summary, child);
+    if (!summary)
+        return;
+    for (const Node child : summary.childElements())
+        locator.remove(summary, child);
 }
 
 }  // namespace kovrel::conversion

@@ -14,22 +14,29 @@ using platform::xml::Node;
 bool matchesPath(Node node, std::string_view path) {
     std::string_view steps = path.substr(2);  // after "//"
     while (true) {
-        if (!node) return false;
+        if (!node)
+            return false;
         const auto slash = steps.rfind('/');
-        const std::string_view step = slash == std::string_view::npos ? steps : steps.substr(slash + 1);
-        if (node.name() != step) return false;
-        if (slash == std::string_view::npos) return true;
+        const std::string_view step =
+            slash == std::string_view::npos ? steps : steps.substr(slash + 1);
+        if (!node.hasName(step))
+            return false;
+        if (slash == std::string_view::npos)
+            return true;
         steps = steps.substr(0, slash);
         node = node.parent();
     }
 }
 
-bool precedes(Node a, Node b) { return xmlXPathCmpNodes(a.raw(), b.raw()) == 1; }
+bool precedes(Node a, Node b) {
+    return xmlXPathCmpNodes(a.raw(), b.raw()) == 1;
+}
 
 }  // namespace
 
 Node SectionLocator::find(std::string_view path) {
-    if (const auto known = known_.find(path); known != known_.end()) return known->second;
+    if (const auto known = known_.find(path); known != known_.end())
+        return known->second;
     const Node node = doc_.selectSingleNode(path);
     known_.emplace(path, node);
     return node;
@@ -37,7 +44,8 @@ Node SectionLocator::find(std::string_view path) {
 
 Node SectionLocator::require(std::string_view path) {
     const Node node = find(path);
-    if (!node) throw ConversionError("the declaration has no " + std::string(path));
+    if (!node)
+        throw ConversionError("the declaration has no " + std::string(path));
     return node;
 }
 
@@ -53,14 +61,27 @@ Node SectionLocator::appendWithText(Node parent, std::string_view name, std::str
     return node;
 }
 
+Node SectionLocator::appendRow(Node parent, std::string_view name,
+                               const std::vector<Node::Leaf>& leaves) {
+    auto layout = layouts_.find(parent.raw());
+    if (layout == layouts_.end())
+        layout = layouts_.emplace(parent.raw(), parent.childLayout()).first;
+    const Node node = parent.appendCompactElement(name, leaves, layout->second);
+    noteAppended(node);
+    return node;
+}
+
 void SectionLocator::remove(Node parent, Node child) {
     parent.removeChild(child);
-    known_.clear();  // removals happen only while a run prepares the document
+    // Removals happen only while a run prepares the document.
+    known_.clear();
+    layouts_.clear();
 }
 
 void SectionLocator::noteAppended(Node node) {
     for (auto& [path, first] : known_) {
-        if (matchesPath(node, path) && (!first || precedes(node, first))) first = node;
+        if (matchesPath(node, path) && (!first || precedes(node, first)))
+            first = node;
     }
 }
 

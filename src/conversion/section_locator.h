@@ -2,6 +2,7 @@
 
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/xml_document.h"
 
@@ -11,7 +12,7 @@ namespace kovrel::conversion {
 // mappings use, remembering each answer so that a run does not search the whole document once
 // per record. Appends and removals must go through it to keep the answers true.
 class SectionLocator {
-public:
+  public:
     explicit SectionLocator(platform::xml::Document& doc) : doc_(doc) {}
 
     platform::xml::Node find(std::string_view path);
@@ -21,14 +22,19 @@ public:
     platform::xml::Node append(platform::xml::Node parent, std::string_view name);
     platform::xml::Node appendWithText(platform::xml::Node parent, std::string_view name,
                                        std::string_view utf8Text);
+    // A row of leaves, kept compact (see Node::appendCompactElement).
+    platform::xml::Node appendRow(platform::xml::Node parent, std::string_view name,
+                                  const std::vector<platform::xml::Node::Leaf>& leaves);
     void remove(platform::xml::Node parent, platform::xml::Node child);
 
-private:
+  private:
     void noteAppended(platform::xml::Node node);
 
     platform::xml::Document& doc_;
     // path -> first match (an empty Node when there is none)
     std::unordered_map<std::string_view, platform::xml::Node> known_;
+    // parent -> how its rows are laid out; appends never change it
+    std::unordered_map<xmlNode*, platform::xml::Node::ChildLayout> layouts_;
 };
 
 }  // namespace kovrel::conversion

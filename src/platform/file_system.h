@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <memory>
 #include <string>
@@ -34,8 +35,17 @@ std::unique_ptr<std::istream> openForReading(const std::string& path, std::strin
 // Reads a whole file as bytes.
 bool readWholeFile(const std::string& path, std::string& content, std::string& error);
 
-// Writes content to a temporary file in the same folder, flushes it to disk and renames it over
-// path, so that path holds either its old bytes or all the new ones, never a mixture.
+// Takes the next piece of a file's new content; false when it cannot be written.
+using ContentSink = std::function<bool(std::string_view piece)>;
+// Hands a file's new content to the sink piece by piece, in order; false (with the cause in
+// error, unless the sink failed) abandons the save.
+using ContentProducer = std::function<bool(const ContentSink& sink, std::string& error)>;
+
+// Writes the produced content to a temporary file in the same folder, flushes it to disk and
+// renames it over path, so that path holds either its old bytes or all the new ones, never a
+// mixture. The content streams to disk: a large declaration is never held twice in memory.
+bool replaceFileAtomically(const std::string& path, const ContentProducer& produce,
+                           std::string& error);
 bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error);
 
 // The host file-system path that a path text stands for (for diagnostics and tests).

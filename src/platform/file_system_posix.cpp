@@ -41,16 +41,20 @@ std::string driveEntry(char letter) {
     const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
     std::string entry = folder + lower + ':';
-    if (isFolder(entry)) return entry;
+    if (isFolder(entry))
+        return entry;
     std::string other = folder + upper + ':';
     return isFolder(other) ? other : entry;
 }
 
-std::string errnoText() { return std::strerror(errno); }
+std::string errnoText() {
+    return std::strerror(errno);
+}
 
 std::string folderOf(const std::string& hostFile) {
     const auto slash = hostFile.rfind('/');
-    if (slash == std::string::npos) return ".";
+    if (slash == std::string::npos)
+        return ".";
     return slash == 0 ? "/" : hostFile.substr(0, slash);
 }
 
@@ -64,11 +68,13 @@ constexpr const char* kTempMarker = ".kovrel-tmp-";
 // A run killed during an earlier save leaves its temporary file behind; clear it away.
 void removeStaleTemporaries(const std::string& folder, const std::string& name) {
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
+    if (!dir)
+        return;
     const std::string prefix = "." + name + kTempMarker;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string entryName = entry->d_name;
-        if (entryName.rfind(prefix, 0) == 0) ::unlink((folder + "/" + entryName).c_str());
+        if (entryName.rfind(prefix, 0) == 0)
+            ::unlink((folder + "/" + entryName).c_str());
     }
     ::closedir(dir);
 }
@@ -77,7 +83,8 @@ bool writeAll(int fd, std::string_view content) {
     while (!content.empty()) {
         const ssize_t written = ::write(fd, content.data(), content.size());
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         content.remove_prefix(static_cast<std::size_t>(written));
@@ -88,10 +95,12 @@ bool writeAll(int fd, std::string_view content) {
 }  // namespace
 
 std::string hostPath(const std::string& path) {
-    if (!hasDrivePrefix(path)) return path;
+    if (!hasDrivePrefix(path))
+        return path;
     std::string rest = path.substr(2);
     std::replace(rest.begin(), rest.end(), '\\', '/');
-    if (!rest.empty() && rest.front() != '/') rest.insert(rest.begin(), '/');
+    if (!rest.empty() && rest.front() != '/')
+        rest.insert(rest.begin(), '/');
     return driveEntry(path[0]) + rest;
 }
 
@@ -99,15 +108,19 @@ std::vector<Drive> listDrives() {
     std::vector<Drive> drives;
     const std::string folder = dosdevicesFolder();
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return drives;
+    if (!dir)
+        return drives;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.size() != 2 || name[1] != ':' || !std::isalpha(static_cast<unsigned char>(name[0])))
+        if (name.size() != 2 || name[1] != ':' ||
+            !std::isalpha(static_cast<unsigned char>(name[0])))
             continue;
         const std::string target = folder + "/" + name;
-        if (!isFolder(target)) continue;
+        if (!isFolder(target))
+            continue;
         const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-        if (std::any_of(drives.begin(), drives.end(), [&](const Drive& d) { return d.letter == letter; }))
+        if (std::any_of(drives.begin(), drives.end(),
+                        [&](const Drive& d) { return d.letter == letter; }))
             continue;
         DriveKind kind = DriveKind::Fixed;
         char resolved[PATH_MAX];
@@ -124,7 +137,9 @@ std::vector<Drive> listDrives() {
     return drives;
 }
 
-bool folderExists(const std::string& path) { return isFolder(hostPath(path)); }
+bool folderExists(const std::string& path) {
+    return isFolder(hostPath(path));
+}
 
 bool fileExists(const std::string& path) {
     struct stat st {};
@@ -132,7 +147,8 @@ bool fileExists(const std::string& path) {
 }
 
 bool createFolder(const std::string& path, std::string& error) {
-    if (::mkdir(hostPath(path).c_str(), 0777) == 0) return true;
+    if (::mkdir(hostPath(path).c_str(), 0777) == 0)
+        return true;
     error = "cannot create the folder " + path + ": " + errnoText();
     return false;
 }
@@ -147,19 +163,34 @@ std::unique_ptr<std::istream> openForReading(const std::string& path, std::strin
 }
 
 bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
-    auto in = openForReading(path, error);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in->rdbuf();
-    if (in->bad()) {
-        error = "cannot read " + path;
+    const int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot open " + path + ": " + errnoText();
         return false;
     }
-    content = std::move(buffer).str();
+    struct stat st {};
+    std::string bytes;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[1 << 16];
+    ssize_t got = 0;
+    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = "cannot read " + path + ": " + errnoText();
+            ::close(fd);
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    content = std::move(bytes);
     return true;
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
+bool replaceFileAtomically(const std::string& path, const ContentProducer& produce,
+                           std::string& error) {
     const std::string target = hostPath(path);
     const std::string folder = folderOf(target);
     const std::string name = baseName(target);
@@ -186,11 +217,21 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         error = "cannot write in the folder of " + path + ": " + errnoText();
         return false;
     }
-    const bool written = writeAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool sinkFailed = false;
+    const ContentSink sink = [&](std::string_view piece) {
+        sinkFailed = !writeAll(fd, piece);
+        return !sinkFailed;
+    };
+    std::string produceError;
+    const bool produced = produce(sink, produceError);
+    const bool written = produced && !sinkFailed && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const std::string writeError = errnoText();
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
-        error = "cannot write " + path + ": " + (written ? errnoText() : writeError);
+        if (produced || sinkFailed)
+            error = "cannot write " + path + ": " + (written ? errnoText() : writeError);
+        else
+            error = produceError;
         ::unlink(tempPath.c_str());
         return false;
     }
@@ -205,6 +246,11 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         ::close(dirFd);
     }
     return true;
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
+    return replaceFileAtomically(
+        path, [content](const ContentSink& sink, std::string&) { return sink(content); }, error);
 }
 
 }  // namespace kovrel::platform

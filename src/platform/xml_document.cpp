@@ -1,11 +1,14 @@
 #include "platform/xml_document.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace kovrel::platform::xml {
@@ -18,14 +21,60 @@ struct XmlDeleter {
     void operator()(xmlXPathContext* p) const { xmlXPathFreeContext(p); }
     void operator()(xmlXPathObject* p) const { xmlXPathFreeObject(p); }
     void operator()(xmlXPathCompExpr* p) const { xmlXPathFreeCompExpr(p); }
+    void operator()(xmlTextReader* p) const { xmlFreeTextReader(p); }
 };
 template <typename T>
 using XmlPtr = std::unique_ptr<T, XmlDeleter>;
 
-const xmlChar* asXml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
-const char* asChars(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
+const xmlChar* asXml(const char* text) {
+    return reinterpret_cast<const xmlChar*>(text);
+}
+const char* asChars(const xmlChar* text) {
+    return reinterpret_cast<const char*>(text);
+}
 
 void ignoreError(void*, xmlError*) {}
+void ignoreMessage(void*, const char*, ...) {}
+
+// The library reports some errors (a failed write, an invalid expression) on standard error by
+// itself; while one of these lives, it keeps them to itself and callers report what failed.
+class QuietLibrary {
+  public:
+    QuietLibrary()
+        : genericContext_(xmlGenericErrorContext),
+          generic_(xmlGenericError),
+          structuredContext_(xmlStructuredErrorContext),
+          structured_(xmlStructuredError) {
+        xmlSetGenericErrorFunc(nullptr, ignoreMessage);
+        xmlSetStructuredErrorFunc(nullptr, ignoreError);
+    }
+    ~QuietLibrary() {
+        xmlSetGenericErrorFunc(genericContext_, generic_);
+        xmlSetStructuredErrorFunc(structuredContext_, structured_);
+    }
+    QuietLibrary(const QuietLibrary&) = delete;
+    QuietLibrary& operator=(const QuietLibrary&) = delete;
+
+  private:
+    void* genericContext_;
+    xmlGenericErrorFunc generic_;
+    void* structuredContext_;
+    xmlStructuredErrorFunc structured_;
+};
+
+// Hands the library a document in pieces straight from the caller's bytes, so that it does not
+// take a copy of a large file first.
+struct MemorySource {
+    std::string_view rest;
+
+    static int read(void* context, char* buffer, int length) {
+        auto* self = static_cast<MemorySource*>(context);
+        const std::size_t count = std::min(self->rest.size(), static_cast<std::size_t>(length));
+        std::memcpy(buffer, self->rest.data(), count);
+        self->rest.remove_prefix(count);
+        return static_cast<int>(count);
+    }
+};
 
 bool isElementNamed(const xmlNode* node, std::string_view name) {
     return node->type == XML_ELEMENT_NODE && name == asChars(node->name);
@@ -40,7 +89,8 @@ std::string xmlSafeText(std::string_view text) {
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
         if (lead < 0x80) {
-            if (lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r') out += text[i];
+            if (lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r')
+                out += text[i];
             ++i;
             continue;
         }
@@ -69,37 +119,70 @@ std::string xmlSafeText(std::string_view text) {
     return out;
 }
 
+// Printable ASCII, the common case, needs no check and no copy.
+bool isPlainText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x80 && (byte >= 0x20 || byte == '\t' || byte == '\n' || byte == '\r');
+    });
+}
+
 bool isWhitespace(const xmlChar* text) {
     for (; *text; ++text) {
-        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r') return false;
+        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r')
+            return false;
     }
     return true;
 }
 
-// Drops the text nodes that only lay out the file: white space between elements, and white
-// space that spans a line break inside an element that is otherwise empty. A value that is
-// only spaces (a title of spaces) stays; values never hold line breaks.
+// A text node that only lays out the file: white space between elements, or white space that
+// spans a line break inside an element that is otherwise empty. A value that is only spaces (a
+// title of spaces) is not; values never hold line breaks.
+bool isLayoutWhitespace(const xmlNode* node) {
+    if (node->type != XML_TEXT_NODE || !isWhitespace(node->content))
+        return false;
+    const bool alone = !node->prev && !node->next;
+    return !alone || std::strchr(asChars(node->content), '\n') != nullptr;
+}
+
 void dropLayoutWhitespace(xmlNode* parent) {
     xmlNode* child = parent->children;
     while (child) {
         xmlNode* next = child->next;
         if (child->type == XML_ELEMENT_NODE) {
             dropLayoutWhitespace(child);
-        } else if (child->type == XML_TEXT_NODE && isWhitespace(child->content)) {
-            const bool alone = !child->prev && !child->next;
-            const bool spansLine = std::strchr(asChars(child->content), '\n') != nullptr;
-            if (!alone || spansLine) {
-                xmlUnlinkNode(child);
-                xmlFreeNode(child);
-            }
+        } else if (isLayoutWhitespace(child)) {
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
         }
         child = next;
     }
 }
 
+// The text content of a subtree as it reads once its layout white space is dropped.
+void appendTextContent(const xmlNode* node, std::string& out) {
+    for (const xmlNode* child = node->children; child; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            appendTextContent(child, out);
+        } else if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
+                   child->content && !isLayoutWhitespace(child)) {
+            out += asChars(child->content);
+        }
+    }
+}
+
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
+                              XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
+
 }  // namespace
 
-std::string Node::name() const { return asChars(node_->name); }
+std::string Node::name() const {
+    return asChars(node_->name);
+}
+
+bool Node::hasName(std::string_view name) const {
+    return isElementNamed(node_, name);
+}
 
 std::string Node::text() const {
     XmlPtr<xmlChar> content(xmlNodeGetContent(node_));
@@ -107,12 +190,19 @@ std::string Node::text() const {
 }
 
 void Node::setText(std::string_view utf8Text) const {
-    xmlNodeSetContent(node_, nullptr);
-    const std::string safe = xmlSafeText(utf8Text);
-    if (safe.empty()) return;
+    if (node_->children)
+        xmlNodeSetContent(node_, nullptr);
+    std::string safe;
+    if (!isPlainText(utf8Text)) {
+        safe = xmlSafeText(utf8Text);
+        utf8Text = safe;
+    }
+    if (utf8Text.empty())
+        return;
     xmlNode* textNode =
-        xmlNewDocTextLen(node_->doc, asXml(safe.c_str()), static_cast<int>(safe.size()));
-    if (!textNode || !xmlAddChild(node_, textNode)) throw XmlError("cannot set element text");
+        xmlNewDocTextLen(node_->doc, asXml(utf8Text.data()), static_cast<int>(utf8Text.size()));
+    if (!textNode || !xmlAddChild(node_, textNode))
+        throw XmlError("cannot set element text");
 }
 
 Node Node::parent() const {
@@ -120,14 +210,19 @@ Node Node::parent() const {
     return Node(p && p->type == XML_ELEMENT_NODE ? p : nullptr);
 }
 
-Node Node::firstChildElement() const { return Node(xmlFirstElementChild(node_)); }
+Node Node::firstChildElement() const {
+    return Node(xmlFirstElementChild(node_));
+}
 
-Node Node::nextSiblingElement() const { return Node(xmlNextElementSibling(node_)); }
+Node Node::nextSiblingElement() const {
+    return Node(xmlNextElementSibling(node_));
+}
 
 std::vector<Node> Node::childElements(std::string_view name) const {
     std::vector<Node> children;
     for (xmlNode* child = node_->children; child; child = child->next) {
-        if (isElementNamed(child, name)) children.emplace_back(child);
+        if (isElementNamed(child, name))
+            children.emplace_back(child);
     }
     return children;
 }
@@ -149,6 +244,101 @@ Node Node::appendElement(std::string_view name) const {
     return Node(element);
 }
 
+namespace {
+
+// The saver lays out an element's children on lines of their own, indented two spaces a
+// level up to 30 levels, unless the element or one of its ancestors holds text of its own.
+bool savedWithLayout(const xmlNode* element) {
+    for (; element && element->type == XML_ELEMENT_NODE; element = element->parent) {
+        for (const xmlNode* child = element->children; child; child = child->next) {
+            if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE ||
+                child->type == XML_ENTITY_REF_NODE)
+                return false;
+        }
+    }
+    return true;
+}
+
+int levelOf(const xmlNode* element) {
+    int level = 0;
+    for (const xmlNode* p = element->parent; p && p->type == XML_ELEMENT_NODE; p = p->parent)
+        ++level;
+    return level;
+}
+
+void appendIndent(std::string& out, int level) {
+    constexpr int kMaxLevels = 30;
+    out.append(2 * static_cast<std::size_t>(std::min(level, kMaxLevels)), ' ');
+}
+
+// What the saver writes for text: the three markup characters and CR escaped.
+void appendEscapedText(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                out += c;
+        }
+    }
+}
+
+}  // namespace
+
+Node::ChildLayout Node::childLayout() const {
+    return {savedWithLayout(node_), levelOf(node_) + 1};
+}
+
+Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& leaves,
+                                const ChildLayout& layout) const {
+    const Node element = appendElement(name);
+    if (leaves.empty())
+        return element;
+    const bool indented = layout.indented;
+    const int level = layout.level;
+    std::string markup;
+    for (const Leaf& leaf : leaves) {
+        if (indented) {
+            markup += '\n';
+            appendIndent(markup, level + 1);
+        }
+        const std::string text =
+            isPlainText(leaf.utf8Text) ? std::string(leaf.utf8Text) : xmlSafeText(leaf.utf8Text);
+        markup.append("<").append(leaf.name);
+        if (text.empty()) {
+            markup.append("/>");
+            continue;
+        }
+        markup.append(">");
+        appendEscapedText(markup, text);
+        markup.append("</").append(leaf.name).append(">");
+    }
+    if (indented) {
+        markup += '\n';
+        appendIndent(markup, level);
+    }
+    xmlNode* textNode =
+        xmlNewDocTextLen(node_->doc, asXml(markup.data()), static_cast<int>(markup.size()));
+    if (!textNode)
+        throw XmlError("cannot create the element " + std::string(name));
+    textNode->name = xmlStringTextNoenc;  // written as it stands: it is markup already
+    if (!xmlAddChild(element.node_, textNode)) {
+        xmlFreeNode(textNode);
+        throw XmlError("cannot create the element " + std::string(name));
+    }
+    return element;
+}
+
 void Node::removeChild(Node child) const {
     xmlUnlinkNode(child.node_);
     xmlFreeNode(child.node_);
@@ -157,14 +347,18 @@ void Node::removeChild(Node child) const {
 Document::Document() = default;
 
 Document::~Document() {
-    if (doc_) xmlFreeDoc(doc_);
+    if (doc_)
+        xmlFreeDoc(doc_);
 }
 
-Document::Document(Document&& other) noexcept : doc_(other.doc_) { other.doc_ = nullptr; }
+Document::Document(Document&& other) noexcept : doc_(other.doc_) {
+    other.doc_ = nullptr;
+}
 
 Document& Document::operator=(Document&& other) noexcept {
     if (this != &other) {
-        if (doc_) xmlFreeDoc(doc_);
+        if (doc_)
+            xmlFreeDoc(doc_);
         doc_ = other.doc_;
         other.doc_ = nullptr;
     }
@@ -176,21 +370,21 @@ Document Document::parse(std::string_view bytes, std::string* parseError) {
     Document document;
     XmlPtr<xmlParserCtxt> ctxt(xmlNewParserCtxt());
     if (!ctxt) {
-        if (parseError) *parseError = "out of memory";
+        if (parseError)
+            *parseError = "out of memory";
         return document;
     }
     // Untrusted input: never the network, never external DTDs or entities, never entity
     // substitution, and the library's own limits on depth, text size and expansion stay on.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
-                        XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
-    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
-        if (parseError) *parseError = "the file is too large";
-        return document;
-    }
-    xmlDoc* doc = xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
-                                    "declaration.xml", nullptr, options);
-    if (!doc || !ctxt->wellFormed) {
-        if (doc) xmlFreeDoc(doc);
+    const QuietLibrary quiet;
+    MemorySource source{bytes};
+    xmlDoc* doc = xmlCtxtReadIO(ctxt.get(), &MemorySource::read, nullptr, &source,
+                                "declaration.xml", nullptr, kParseOptions);
+    // A parser that stopped early (a text node over the library's size limit, say) leaves a
+    // well-formed but truncated tree; that is a failure too, never a shorter declaration.
+    if (!doc || !ctxt->wellFormed || ctxt->disableSAX) {
+        if (doc)
+            xmlFreeDoc(doc);
         if (parseError) {
             const xmlError* error = xmlCtxtGetLastError(ctxt.get());
             std::string message = error && error->message ? error->message : "not XML";
@@ -204,7 +398,8 @@ Document Document::parse(std::string_view bytes, std::string* parseError) {
     // taken in at all.
     if (doc->intSubset || doc->extSubset) {
         xmlFreeDoc(doc);
-        if (parseError) *parseError = "the file has a document type declaration";
+        if (parseError)
+            *parseError = "the file has a document type declaration";
         return document;
     }
     dropLayoutWhitespace(reinterpret_cast<xmlNode*>(doc));
@@ -212,27 +407,38 @@ Document Document::parse(std::string_view bytes, std::string* parseError) {
     return document;
 }
 
-bool Document::empty() const { return !doc_ || !xmlDocGetRootElement(doc_); }
+bool Document::empty() const {
+    return !doc_ || !xmlDocGetRootElement(doc_);
+}
 
-Node Document::root() const { return Node(doc_ ? xmlDocGetRootElement(doc_) : nullptr); }
+Node Document::root() const {
+    return Node(doc_ ? xmlDocGetRootElement(doc_) : nullptr);
+}
 
 std::vector<Node> Document::selectNodes(Node context, std::string_view xpath) const {
     const std::string expression(xpath);
+    const QuietLibrary quiet;
     XmlPtr<xmlXPathCompExpr> compiled(xmlXPathCompile(asXml(expression.c_str())));
-    if (!compiled) throw XmlError("invalid XPath expression " + expression);
+    if (!compiled)
+        throw XmlError("invalid XPath expression " + expression);
     std::vector<Node> nodes;
-    if (!doc_) return nodes;
+    if (!doc_)
+        return nodes;
     XmlPtr<xmlXPathContext> ctx(xmlXPathNewContext(doc_));
-    if (!ctx) throw XmlError("out of memory");
+    if (!ctx)
+        throw XmlError("out of memory");
     ctx->error = ignoreError;
     ctx->node = context ? context.raw() : reinterpret_cast<xmlNode*>(doc_);
     XmlPtr<xmlXPathObject> result(xmlXPathCompiledEval(compiled.get(), ctx.get()));
-    if (!result) throw XmlError("cannot evaluate " + expression);
-    if (result->type != XPATH_NODESET || !result->nodesetval) return nodes;
+    if (!result)
+        throw XmlError("cannot evaluate " + expression);
+    if (result->type != XPATH_NODESET || !result->nodesetval)
+        return nodes;
     const xmlNodeSet* set = result->nodesetval;
     nodes.reserve(set->nodeNr);
     for (int i = 0; i < set->nodeNr; ++i) {
-        if (set->nodeTab[i]->type == XML_ELEMENT_NODE) nodes.emplace_back(set->nodeTab[i]);
+        if (set->nodeTab[i]->type == XML_ELEMENT_NODE)
+            nodes.emplace_back(set->nodeTab[i]);
     }
     return nodes;
 }
@@ -242,22 +448,184 @@ Node Document::selectSingleNode(std::string_view xpath) const {
     return nodes.empty() ? Node() : nodes.front();
 }
 
-std::string Document::serialize() const {
-    if (!doc_) return {};
-    const char* encoding = doc_->encoding ? asChars(doc_->encoding) : "UTF-8";
-    xmlChar* raw = nullptr;
-    int size = 0;
-    xmlDocDumpFormatMemoryEnc(doc_, &raw, &size, encoding, 1);
-    XmlPtr<xmlChar> memory(raw);
-    if (!memory || size <= 0) throw XmlError(std::string("cannot write the document in ") + encoding);
-    const std::string_view dumped(asChars(memory.get()), static_cast<std::size_t>(size));
-    std::string out;
-    out.reserve(dumped.size() + dumped.size() / 16);
-    for (const char c : dumped) {
-        if (c == '\n') out += '\r';
-        out += c;
+namespace {
+
+// Turns the library's LF line ends into CR LF on the way out and passes the bytes on in large
+// pieces.
+class CrLfOutput {
+  public:
+    explicit CrLfOutput(const std::function<bool(std::string_view)>& sink) : sink_(sink) {
+        buffer_.reserve(kChunk + kChunk / 8);
     }
+
+    static int write(void* context, const char* bytes, int length) {
+        auto* self = static_cast<CrLfOutput*>(context);
+        return self->append(std::string_view(bytes, static_cast<std::size_t>(length))) ? length
+                                                                                       : -1;
+    }
+
+    bool flush() {
+        if (buffer_.empty() || failed_)
+            return !failed_;
+        failed_ = !sink_(buffer_);
+        buffer_.clear();
+        return !failed_;
+    }
+
+    bool failed() const { return failed_; }
+
+  private:
+    static constexpr std::size_t kChunk = 1 << 16;
+
+    bool append(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const auto lineEnd = bytes.find('\n');
+            if (lineEnd == std::string_view::npos) {
+                buffer_.append(bytes);
+                break;
+            }
+            buffer_.append(bytes.substr(0, lineEnd));
+            buffer_.append("\r\n");
+            bytes.remove_prefix(lineEnd + 1);
+        }
+        return buffer_.size() < kChunk || flush();
+    }
+
+    const std::function<bool(std::string_view)>& sink_;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+}  // namespace
+
+bool Document::write(const std::function<bool(std::string_view)>& sink, std::string& error) const {
+    if (!doc_)
+        return true;
+    const char* encoding = doc_->encoding ? asChars(doc_->encoding) : "UTF-8";
+    const QuietLibrary quiet;
+    CrLfOutput output(sink);
+    xmlSaveCtxt* save = xmlSaveToIO(&CrLfOutput::write, nullptr, &output, encoding,
+                                    XML_SAVE_FORMAT | XML_SAVE_AS_XML);
+    if (!save) {
+        error = std::string("cannot write the document in ") + encoding;
+        return false;
+    }
+    const long started = xmlSaveDoc(save, doc_);
+    const int closed = xmlSaveClose(save);
+    if (output.failed())
+        return false;
+    if (started < 0 || closed < 0 || !output.flush()) {
+        if (!output.failed())
+            error = std::string("cannot write the document in ") + encoding;
+        return false;
+    }
+    return true;
+}
+
+std::string Document::serialize() const {
+    std::string out;
+    std::string error;
+    const bool written = write(
+        [&out](std::string_view piece) {
+            out.append(piece);
+            return true;
+        },
+        error);
+    if (!written)
+        throw XmlError(error);
     return out;
+}
+
+namespace {
+
+// The steps of an absolute path "//a/b/c"; the first may match at any depth.
+std::vector<std::string_view> pathSteps(std::string_view path) {
+    std::vector<std::string_view> steps;
+    path.remove_prefix(std::min<std::size_t>(2, path.size()));
+    while (!path.empty()) {
+        const auto slash = path.find('/');
+        steps.push_back(path.substr(0, slash));
+        if (slash == std::string_view::npos)
+            break;
+        path.remove_prefix(slash + 1);
+    }
+    return steps;
+}
+
+bool endsWithSteps(const std::vector<std::string>& open,
+                   const std::vector<std::string_view>& steps) {
+    if (steps.empty() || open.size() < steps.size())
+        return false;
+    return std::equal(steps.rbegin(), steps.rend(), open.rbegin());
+}
+
+// Elements in a namespace never match a path step, as in an XPath expression without prefixes.
+std::string readerElementName(xmlTextReader* reader) {
+    if (xmlTextReaderConstNamespaceUri(reader))
+        return {};
+    const xmlChar* name = xmlTextReaderConstName(reader);
+    return name ? asChars(name) : "";
+}
+
+std::optional<std::string> firstChildText(xmlTextReader* reader) {
+    const xmlNode* record = xmlTextReaderExpand(reader);
+    if (!record)
+        return std::nullopt;
+    const xmlNode* first = xmlFirstElementChild(const_cast<xmlNode*>(record));
+    if (!first)
+        return std::nullopt;
+    std::string text;
+    appendTextContent(first, text);
+    return text;
+}
+
+}  // namespace
+
+FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view path,
+                                    std::string_view childName) {
+    xmlInitParser();
+    const QuietLibrary quiet;
+    MemorySource source{bytes};
+    XmlPtr<xmlTextReader> reader(xmlReaderForIO(&MemorySource::read, nullptr, &source,
+                                                "declaration.xml", nullptr, kParseOptions));
+    if (!reader)
+        return {};
+    bool fatal = false;  // the parser gave up, perhaps after reporting the end of the stream
+    xmlTextReaderSetStructuredErrorHandler(
+        reader.get(),
+        [](void* flag, xmlError* error) {
+            if (error && error->level == XML_ERR_FATAL)
+                *static_cast<bool*>(flag) = true;
+        },
+        &fatal);
+    const auto steps = pathSteps(path);
+    FirstChildTexts result;
+    std::vector<std::string> open;  // names of the elements enclosing the current node
+    int listDepth = -1;             // depth of the matched element while it is open
+    int status = 0;
+    while ((status = xmlTextReaderRead(reader.get())) == 1) {
+        const int type = xmlTextReaderNodeType(reader.get());
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
+            return {};
+        const int depth = xmlTextReaderDepth(reader.get());
+        if (type == XML_READER_TYPE_END_ELEMENT && depth == listDepth)
+            listDepth = -1;
+        if (type != XML_READER_TYPE_ELEMENT)
+            continue;
+        open.resize(static_cast<std::size_t>(depth));
+        open.push_back(readerElementName(reader.get()));
+        if (!result.found && endsWithSteps(open, steps)) {
+            result.found = true;
+            if (!xmlTextReaderIsEmptyElement(reader.get()))
+                listDepth = depth;
+        } else if (listDepth >= 0 && depth == listDepth + 1 && open.back() == childName) {
+            result.texts.push_back(firstChildText(reader.get()));
+        }
+    }
+    // Like a document that does not parse, a stream that breaks off finds nothing.
+    if (status != 0 || fatal)
+        return {};
+    return result;
 }
 
 }  // namespace kovrel::platform::xml

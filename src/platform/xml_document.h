@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -16,7 +17,7 @@ namespace kovrel::platform::xml {
 
 // A non-owning handle to an element of a Document; valid while the element is in its document.
 class Node {
-public:
+  public:
     Node() = default;
     explicit Node(xmlNode* node) : node_(node) {}
 
@@ -25,6 +26,7 @@ public:
     xmlNode* raw() const { return node_; }
 
     std::string name() const;
+    bool hasName(std::string_view name) const;
     // The text content of the node and its descendants.
     std::string text() const;
     // Replaces the content by one text node (none for an empty text); escaped when saved.
@@ -39,15 +41,33 @@ public:
 
     // Creates an element named name and appends it as the last child.
     Node appendElement(std::string_view name) const;
+    // Appends an element whose children are all leaves with text. The leaves are kept as their
+    // finished markup instead of as nodes, so that a table of many rows takes a fraction of the
+    // memory; the document saves exactly as if they had been built node by node, but the
+    // leaves are not visible to the accessors above.
+    struct Leaf {
+        std::string_view name;
+        std::string_view utf8Text;
+    };
+    // How the document saves this element's children: on lines of their own at an indentation
+    // level, or run together. Finding out looks at every ancestor's children, so callers that
+    // append many rows to one element ask once.
+    struct ChildLayout {
+        bool indented = true;
+        int level = 1;
+    };
+    ChildLayout childLayout() const;
+    Node appendCompactElement(std::string_view name, const std::vector<Leaf>& leaves,
+                              const ChildLayout& layout) const;
     // Unlinks and frees child and its subtree.
     void removeChild(Node child) const;
 
-private:
+  private:
     xmlNode* node_ = nullptr;
 };
 
 class Document {
-public:
+  public:
     Document();  // empty: no root, every selection finds nothing
     ~Document();
     Document(Document&&) noexcept;
@@ -72,15 +92,33 @@ public:
     // The document in the encoding its XML declaration names (UTF-8 when it names none), with
     // the library's indentation and CR LF line ends.
     std::string serialize() const;
+    // Hands the bytes that serialize() returns to sink piece by piece, without ever holding the
+    // whole text; false, with the cause in error, when the document cannot be written or the
+    // sink refuses a piece.
+    bool write(const std::function<bool(std::string_view piece)>& sink, std::string& error) const;
 
     xmlDoc* raw() const { return doc_; }
 
-private:
+  private:
     xmlDoc* doc_ = nullptr;
 };
 
+// What a stream through a document finds under the first element that an absolute path
+// "//a/b/c" reaches, without building the document's tree.
+struct FirstChildTexts {
+    bool found = false;  // the path reaches an element
+    // For each of that element's children with the given name, in document order: the text of
+    // its own first child element, or none when it has no child element.
+    std::vector<std::optional<std::string>> texts;
+};
+
+// Reads bytes as Document::parse would (the same limits; a document that does not parse or
+// holds a document type declaration finds nothing) but keeps only what the result needs.
+FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view path,
+                                    std::string_view childName);
+
 class XmlError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
