@@ -27,34 +27,58 @@ void appendUtf8(std::string& out, char32_t cp) {
 // ISO-8859-9 differs from ISO-8859-1 in six positions only.
 char32_t latin5ToUnicode(unsigned char byte) {
     switch (byte) {
-        case 0xD0: return 0x011E;  // Ğ
-        case 0xDD: return 0x0130;  // İ
-        case 0xDE: return 0x015E;  // Ş
-        case 0xF0: return 0x011F;  // ğ
-        case 0xFD: return 0x0131;  // ı
-        case 0xFE: return 0x015F;  // ş
-        default: return byte;
+        case 0xD0:
+            return 0x011E;  // Ğ
+        case 0xDD:
+            return 0x0130;  // İ
+        case 0xDE:
+            return 0x015E;  // Ş
+        case 0xF0:
+            return 0x011F;  // ğ
+        case 0xFD:
+            return 0x0131;  // ı
+        case 0xFE:
+            return 0x015F;  // ş
+        default:
+            return byte;
     }
 }
 
 // The byte ISO-8859-9 has for cp, or -1.
 int unicodeToLatin5(char32_t cp) {
     switch (cp) {
-        case 0x011E: return 0xD0;
-        case 0x0130: return 0xDD;
-        case 0x015E: return 0xDE;
-        case 0x011F: return 0xF0;
-        case 0x0131: return 0xFD;
-        case 0x015F: return 0xFE;
-        case 0xD0: case 0xDD: case 0xDE: case 0xF0: case 0xFD: case 0xFE: return -1;
-        default: return cp < 0x100 ? static_cast<int>(cp) : -1;
+        case 0x011E:
+            return 0xD0;
+        case 0x0130:
+            return 0xDD;
+        case 0x015E:
+            return 0xDE;
+        case 0x011F:
+            return 0xF0;
+        case 0x0131:
+            return 0xFD;
+        case 0x015F:
+            return 0xFE;
+        case 0xD0:
+        case 0xDD:
+        case 0xDE:
+        case 0xF0:
+        case 0xFD:
+        case 0xFE:
+            return -1;
+        default:
+            return cp < 0x100 ? static_cast<int>(cp) : -1;
     }
 }
 
 // Decodes one UTF-8 sequence at text[i]; malformed bytes decode as U+FFFD, one byte each.
 char32_t nextCodePoint(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    int length = lead < 0x80           ? 1
+                 : (lead >> 5) == 0x6  ? 2
+                 : (lead >> 4) == 0xE  ? 3
+                 : (lead >> 3) == 0x1E ? 4
+                                       : 0;
     if (length == 0 || i + length > text.size()) {
         ++i;
         return 0xFFFD;
@@ -81,23 +105,51 @@ std::string mapTurkishChars(std::string_view singleByteText) {
         const auto byte = static_cast<unsigned char>(c);
         char32_t mapped = 0;
         switch (byte) {
-            case 0x80: mapped = U'Ç'; break;
-            case 0x81: mapped = U'ü'; break;
-            case 0x87: mapped = U'ç'; break;
-            case 0x8D: mapped = U'ı'; break;
-            case 0x94: mapped = U'ö'; break;
-            case 0x98: mapped = U'İ'; break;
-            case 0x99: mapped = U'Ö'; break;
-            case 0x9A: mapped = U'Ü'; break;
-            case 0x9E: mapped = U'Ş'; break;
-            case 0x9F: mapped = U'ş'; break;
-            case 0xA6: mapped = U'Ğ'; break;
-            case 0xA7: mapped = U'ğ'; break;
-            case 0xFF: mapped = U' '; break;
+            case 0x80:
+                mapped = U'Ç';
+                break;
+            case 0x81:
+                mapped = U'ü';
+                break;
+            case 0x87:
+                mapped = U'ç';
+                break;
+            case 0x8D:
+                mapped = U'ı';
+                break;
+            case 0x94:
+                mapped = U'ö';
+                break;
+            case 0x98:
+                mapped = U'İ';
+                break;
+            case 0x99:
+                mapped = U'Ö';
+                break;
+            case 0x9A:
+                mapped = U'Ü';
+                break;
+            case 0x9E:
+                mapped = U'Ş';
+                break;
+            case 0x9F:
+                mapped = U'ş';
+                break;
+            case 0xA6:
+                mapped = U'Ğ';
+                break;
+            case 0xA7:
+                mapped = U'ğ';
+                break;
+            case 0xFF:
+                mapped = U' ';
+                break;
             default:
-                if (byte >= 32 && byte <= 126) mapped = byte;
+                if (byte >= 32 && byte <= 126)
+                    mapped = byte;
         }
-        if (mapped != 0) appendUtf8(out, mapped);
+        if (mapped != 0)
+            appendUtf8(out, mapped);
     }
     return out;
 }
@@ -107,32 +159,52 @@ std::string escapeXml(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
 }
 
 std::string cleanXmlFile(std::string_view content) {
+    const auto kept = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte == 9 || byte >= 32;
+    };
     std::string out;
     out.reserve(content.size() + 2);
-    std::size_t i = 0;
-    const std::size_t n = content.size();
-    while (i < n) {
+    const char* p = content.data();
+    const char* const end = p + content.size();
+    while (p < end) {
         // One line: up to CR LF or a lone CR; a lone LF is an ordinary (dropped) character.
-        while (i < n && content[i] != '\r') {
-            const auto byte = static_cast<unsigned char>(content[i]);
-            if (byte == 9 || byte >= 32) out += content[i];
-            ++i;
+        // Kept bytes are copied a run at a time: declarations are large.
+        while (p < end && *p != '\r') {
+            const char* run = p;
+            while (p < end && kept(*p))
+                ++p;
+            out.append(run, static_cast<std::size_t>(p - run));
+            while (p < end && *p != '\r' && !kept(*p))
+                ++p;
         }
-        if (i < n) {  // at CR
-            ++i;
-            if (i < n && content[i] == '\n') ++i;
+        if (p < end) {  // at CR
+            ++p;
+            if (p < end && *p == '\n')
+                ++p;
         }
         out += "\r\n";
     }
@@ -141,7 +213,8 @@ std::string cleanXmlFile(std::string_view content) {
 
 std::string_view trimSpaces(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const auto last = text.find_last_not_of(' ');
     return text.substr(first, last - first + 1);
 }
@@ -149,7 +222,8 @@ std::string_view trimSpaces(std::string_view text) {
 std::string decodeLatin5(std::string_view singleByteText) {
     std::string out;
     out.reserve(singleByteText.size());
-    for (const char c : singleByteText) appendUtf8(out, latin5ToUnicode(static_cast<unsigned char>(c)));
+    for (const char c : singleByteText)
+        appendUtf8(out, latin5ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -171,7 +245,8 @@ std::string encodeLatin5(std::string_view utf8Text) {
 std::string toUpperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     }
     return out;
 }
