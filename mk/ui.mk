@@ -1,0 +1,8 @@
+# The window's pictures for the README: its three layouts, rendered under Xvfb into docs/.
+.PHONY: screenshots
+
+screenshots: configure
+	@sh scripts/install-imagemagick.sh
+	@cmake --build $(BUILD) -j$(JOBS) --target kovrel_screenshots
+	@$(XVFB) $(BUILD)/tests/ui/kovrel_screenshots docs
+	@ls docs/window-*.png

@@ -1,0 +1,125 @@
+#include "window_harness.h"
+
+#include <wx/app.h>
+#include <wx/stopwatch.h>
+#include <wx/uiaction.h>
+
+#include <cctype>
+#include <stdexcept>
+
+#include "conversion/target_path.h"
+#include "infofile/declaration_header.h"
+#include "platform/file_system.h"
+
+namespace kovrel::uitest {
+namespace fs = std::filesystem;
+
+void pump(int milliseconds) {
+    const wxStopWatch watch;
+    do {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessIdle();
+        wxMilliSleep(5);
+    } while (watch.Time() < milliseconds);
+}
+
+void focusOn(wxWindow* control) {
+    wxGetTopLevelParent(control)->Raise();
+    control->SetFocus();
+    pump();
+}
+
+void typeKeys(std::string_view keys) {
+    wxUIActionSimulator sim;
+    for (const char key : keys) {
+        const bool upper = std::isupper(static_cast<unsigned char>(key));
+        sim.Char(std::tolower(static_cast<unsigned char>(key)), upper ? wxMOD_SHIFT : wxMOD_NONE);
+        pump();
+    }
+}
+
+void pressKey(int keyCode, int modifiers) {
+    wxUIActionSimulator sim;
+    sim.Char(keyCode, modifiers);
+    pump();
+}
+
+ui::Dialogs RecordingDialogs::dialogs() {
+    ui::Dialogs seam;
+    seam.showMessage = [this](const ui::MessageRequest& request) { messages.push_back(request); };
+    seam.askText = [this](const ui::InputRequest& request) {
+        inputs.push_back(request);
+        return answer;
+    };
+    seam.endProgram = [this] { ++endRequests; };
+    return seam;
+}
+
+WindowHarness::WindowHarness(std::string_view letters)
+    : drive(letters), firstLetter_(static_cast<char>(std::toupper(letters.at(0)))) {
+    for (const char letter : letters)
+        fs::create_directories(drive.rootOf(letter) / "ebyn");
+}
+
+WindowHarness::~WindowHarness() {
+    if (window_) {
+        window_->Destroy();
+        pump(0);
+    }
+}
+
+std::string WindowHarness::copyExample(const std::string& name) {
+    return writeInfoFile(test::readBytes(fs::path(KOVREL_EXAMPLES) / name / "beyan.txt"));
+}
+
+std::string WindowHarness::writeInfoFile(const std::string& text) {
+    test::writeBytes(drive.root() / "beyan.txt", text);
+    return std::string(1, firstLetter_) + ":\\beyan.txt";
+}
+
+fs::path WindowHarness::declarationFor(const std::string& infoFilePath, char letter) const {
+    std::string error;
+    const auto read = infofile::readDeclarationHeader(infoFilePath, error);
+    if (!read)
+        throw std::runtime_error(error);
+    const std::string root = conversion::ebynRoot(std::string(1, letter));
+    return platform::hostPath(conversion::targetXmlPath(root, read->header));
+}
+
+void WindowHarness::convert(const std::string& infoFilePath, conversion::Mode mode,
+                            const std::string& newTitle, char letter) const {
+    std::string error;
+    const auto read = infofile::readDeclarationHeader(infoFilePath, error);
+    if (!read)
+        throw std::runtime_error(error);
+    conversion::RunChoices choices;
+    choices.driveText = std::string(1, letter);
+    choices.mode = mode;
+    choices.enterprise.listIndex = 0;
+    choices.fields.title = newTitle;
+    const auto outcome = conversion::ConversionRun(read->header, infoFilePath, choices);
+    if (outcome.end != conversion::RunEnd::Completed)
+        throw std::runtime_error("fixture run failed: " + outcome.cause);
+}
+
+ui::FormMain& WindowHarness::load(const std::string& commandLine) {
+    window_ = new ui::FormMain(recorded.dialogs(), commandLine);
+    window_->Form_Load();
+    return *window_;
+}
+
+void WindowHarness::show() {
+    if (window_->ended())
+        return;
+    window_->Centre(wxBOTH);
+    window_->Show();
+    pump();
+}
+
+ui::FormMain& WindowHarness::start(const std::string& commandLine) {
+    load(commandLine);
+    show();
+    return *window_;
+}
+
+}  // namespace kovrel::uitest
