@@ -161,6 +161,17 @@ void FormMain::bindHandlers() {
     txtKar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtKar_Change(); });
     txtZarar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtZarar_Change(); });
 
+    // Alt+B presses the button, as the access key of its caption promises, whatever the
+    // toolkit makes of mnemonics in a frame (GTK leaves them to dialogs).
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (event.GetModifiers() == wxMOD_ALT && event.GetKeyCode() == 'B' &&
+            cmdContinue->IsEnabled()) {
+            cmdContinue_Click();
+            return;
+        }
+        event.Skip();
+    });
+
     Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
         if (event.GetActive() && !ended_)
             Form_Activate();
