@@ -9,25 +9,6 @@ namespace {
 
 using platform::xml::Node;
 
-// Whether node is reached by the absolute path "//a/b/c": its own name is the last step and its
-// ancestors carry the earlier steps, the first of them anywhere in the document.
-bool matchesPath(Node node, std::string_view path) {
-    std::string_view steps = path.substr(2);  // after "//"
-    while (true) {
-        if (!node)
-            return false;
-        const auto slash = steps.rfind('/');
-        const std::string_view step =
-            slash == std::string_view::npos ? steps : steps.substr(slash + 1);
-        if (!node.hasName(step))
-            return false;
-        if (slash == std::string_view::npos)
-            return true;
-        steps = steps.substr(0, slash);
-        node = node.parent();
-    }
-}
-
 bool precedes(Node a, Node b) {
     return xmlXPathCmpNodes(a.raw(), b.raw()) == 1;
 }
@@ -37,7 +18,7 @@ bool precedes(Node a, Node b) {
 Node SectionLocator::find(std::string_view path) {
     if (const auto known = known_.find(path); known != known_.end())
         return known->second;
-    const Node node = doc_.selectSingleNode(path);
+    const Node node = doc_.firstOnPath(path);
     known_.emplace(path, node);
     return node;
 }
@@ -80,7 +61,7 @@ void SectionLocator::remove(Node parent, Node child) {
 
 void SectionLocator::noteAppended(Node node) {
     for (auto& [path, first] : known_) {
-        if (matchesPath(node, path) && (!first || precedes(node, first)))
+        if (platform::xml::isOnPath(node, path) && (!first || precedes(node, first)))
             first = node;
     }
 }

@@ -6,7 +6,7 @@ namespace kovrel::conversion {
 namespace {
 
 class SkeletonWriter {
-public:
+  public:
     void line(int tabs, std::string_view text) {
         out_.append(static_cast<std::size_t>(tabs), '\t');
         out_ += text;
@@ -14,12 +14,14 @@ public:
     }
     // A value line; rawValue is inserted as it stands (already escaped).
     void element(int tabs, std::string_view name, std::string_view rawValue) {
-        line(tabs, "<" + std::string(name) + ">" + std::string(rawValue) + "</" +
-                       std::string(name) + ">");
+        std::string text;
+        text.append("<").append(name).append(">").append(rawValue);
+        text.append("</").append(name).append(">");
+        line(tabs, text);
     }
     std::string text() && { return std::move(out_); }
 
-private:
+  private:
     std::string out_;
 };
 
@@ -86,9 +88,9 @@ std::string writeDeclarationSkeleton(const infofile::DeclarationHeader& h) {
     }
     w.line(2, "<ekler>");
     if (corporate) {
-        for (const char* table : {"tdhpAktif", "tdhpAktifDipnot", "tdhpPasif", "tdhpPasifDipnot",
-                                  "tdhpGelirTablosu", "tdhpGelirTablosuDipnot",
-                                  "kurumOrtaklariYKuruluUyeleri"}) {
+        for (const char* table :
+             {"tdhpAktif", "tdhpAktifDipnot", "tdhpPasif", "tdhpPasifDipnot", "tdhpGelirTablosu",
+              "tdhpGelirTablosuDipnot", "kurumOrtaklariYKuruluUyeleri"}) {
             w.line(3, std::string("<") + table + ">");
             w.line(3, std::string("</") + table + ">");
         }

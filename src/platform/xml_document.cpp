@@ -174,6 +174,22 @@ void appendTextContent(const xmlNode* node, std::string& out) {
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
                               XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
 
+// A text node; a short text is kept inside the node itself, as the library's own parser does,
+// which saves an allocation for each of the many amounts and codes of a large declaration.
+xmlNode* newTextNode(xmlDoc* doc, std::string_view text) {
+    constexpr std::size_t kInlineCapacity = sizeof(xmlNode::properties) + sizeof(xmlNode::nsDef);
+    if (text.size() >= kInlineCapacity)
+        return xmlNewDocTextLen(doc, asXml(text.data()), static_cast<int>(text.size()));
+    xmlNode* node = xmlNewDocText(doc, nullptr);
+    if (!node)
+        return nullptr;
+    auto* inlineContent = reinterpret_cast<xmlChar*>(&node->properties);
+    std::memcpy(inlineContent, text.data(), text.size());
+    inlineContent[text.size()] = 0;
+    node->content = inlineContent;
+    return node;
+}
+
 }  // namespace
 
 std::string Node::name() const {
@@ -199,8 +215,7 @@ void Node::setText(std::string_view utf8Text) const {
     }
     if (utf8Text.empty())
         return;
-    xmlNode* textNode =
-        xmlNewDocTextLen(node_->doc, asXml(utf8Text.data()), static_cast<int>(utf8Text.size()));
+    xmlNode* textNode = newTextNode(node_->doc, utf8Text);
     if (!textNode || !xmlAddChild(node_, textNode))
         throw XmlError("cannot set element text");
 }
@@ -441,6 +456,44 @@ std::vector<Node> Document::selectNodes(Node context, std::string_view xpath) co
             nodes.emplace_back(set->nodeTab[i]);
     }
     return nodes;
+}
+
+bool isOnPath(Node node, std::string_view path) {
+    std::string_view steps = path.substr(std::min<std::size_t>(2, path.size()));  // after "//"
+    for (const xmlNode* n = node.raw(); n && n->type == XML_ELEMENT_NODE; n = n->parent) {
+        const auto slash = steps.rfind('/');
+        const std::string_view step =
+            slash == std::string_view::npos ? steps : steps.substr(slash + 1);
+        if (n->ns || step != asChars(n->name))
+            return false;
+        if (slash == std::string_view::npos)
+            return true;
+        steps = steps.substr(0, slash);
+    }
+    return false;
+}
+
+Node Document::firstOnPath(std::string_view path) const {
+    const std::string_view last = path.substr(path.rfind('/') + 1);
+    // A walk in document order that stops at the first match.
+    xmlNode* node = doc_ ? xmlDocGetRootElement(doc_) : nullptr;
+    while (node) {
+        if (node->type == XML_ELEMENT_NODE && last == asChars(node->name) &&
+            isOnPath(Node(node), path))
+            return Node(node);
+        if (node->children && node->type == XML_ELEMENT_NODE) {
+            node = node->children;
+            continue;
+        }
+        while (node && !node->next) {
+            node = node->parent;
+            if (node && node->type != XML_ELEMENT_NODE)
+                node = nullptr;
+        }
+        if (node)
+            node = node->next;
+    }
+    return Node();
 }
 
 Node Document::selectSingleNode(std::string_view xpath) const {

@@ -66,6 +66,11 @@ class Node {
     xmlNode* node_ = nullptr;
 };
 
+// Whether an absolute path "//a/b/c" reaches node: its name is the last step and its ancestors
+// carry the earlier ones. Like XPath names without a prefix, no step matches an element in a
+// namespace.
+bool isOnPath(Node node, std::string_view path);
+
 class Document {
   public:
     Document();  // empty: no root, every selection finds nothing
@@ -82,6 +87,10 @@ class Document {
 
     bool empty() const;
     Node root() const;
+
+    // The first element in document order that an absolute path "//a/b/c" reaches (a anywhere,
+    // each later step a child of the one before), as the same XPath expression would select it.
+    Node firstOnPath(std::string_view path) const;
 
     // The first node matching an XPath 1.0 expression in document order, or none. Throws
     // XmlError for an invalid expression.
