@@ -5,8 +5,11 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/command_line.h"
 
@@ -14,14 +17,35 @@ namespace kovrel::platform {
 namespace {
 
 std::string toUtf8(std::wstring_view wide) {
-    if (wide.empty()) return {};
+    if (wide.empty())
+        return {};
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
                                            nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
+    if (size <= 0)
+        return {};
     std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                          size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
+                          nullptr, nullptr);
     return utf8;
+}
+
+bool isSeparator(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+
+// The program's name is read as the C runtime reads it: quotes switch quoting on and off and
+// are not escapes, and the name ends at the first space or tab outside quotes.
+std::size_t endOfProgramName(std::wstring_view line) {
+    bool quoted = false;
+    std::size_t i = 0;
+    for (; i < line.size(); ++i) {
+        if (line[i] == L'"') {
+            quoted = !quoted;
+        } else if (!quoted && isSeparator(line[i])) {
+            break;
+        }
+    }
+    return i;
 }
 
 }  // namespace
@@ -30,23 +54,30 @@ std::string toUtf8(std::wstring_view wide) {
 // program wants the raw text the user or Explorer passed, so it reads the process's own line.
 std::string commandLineText(int, char**) {
     const wchar_t* line = ::GetCommandLineW();
-    if (!line) return {};
+    if (!line)
+        return {};
     std::wstring_view rest(line);
-    // The program's name ends at the closing quote when it is quoted, else at a space or tab;
-    // quotes inside it are not escapes.
-    std::size_t end = 0;
-    if (!rest.empty() && rest.front() == L'"') {
-        const auto close = rest.find(L'"', 1);
-        end = close == std::wstring_view::npos ? rest.size() : close + 1;
-    } else {
-        end = rest.find_first_of(L" \t");
-        if (end == std::wstring_view::npos) end = rest.size();
-    }
-    rest.remove_prefix(end);
+    rest.remove_prefix(endOfProgramName(rest));
     // The separators between the name and the text belong to neither.
-    const auto start = rest.find_first_not_of(L" \t");
-    rest.remove_prefix(start == std::wstring_view::npos ? rest.size() : start);
+    std::size_t start = 0;
+    while (start < rest.size() && isSeparator(rest[start]))
+        ++start;
+    rest.remove_prefix(start);
     return toUtf8(rest);
+}
+
+// The C runtime's argv is in the ANSI code page, where a Turkish letter outside it becomes "?";
+// the wide command line keeps every path intact.
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide)
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(toUtf8(wide[i]));
+    ::LocalFree(wide);
+    return arguments;
 }
 
 }  // namespace kovrel::platform

@@ -21,24 +21,28 @@ namespace {
 // Empty for a text that is not valid UTF-8; no path of the program is empty, so callers treat
 // that as "not found".
 std::wstring toWide(const std::string& utf8) {
-    if (utf8.empty()) return {};
+    if (utf8.empty())
+        return {};
     const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
                                            static_cast<int>(utf8.size()), nullptr, 0);
-    if (size <= 0) return {};
+    if (size <= 0)
+        return {};
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                          static_cast<int>(utf8.size()), wide.data(), size);
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                          wide.data(), size);
     return wide;
 }
 
 std::string toUtf8(const std::wstring& wide) {
-    if (wide.empty()) return {};
+    if (wide.empty())
+        return {};
     const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
                                            nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
+    if (size <= 0)
+        return {};
     std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                          size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
+                          nullptr, nullptr);
     return utf8;
 }
 
@@ -50,33 +54,38 @@ std::string systemErrorText(DWORD code) {
         nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text = length > 0 && buffer ? std::wstring(buffer, length) : std::wstring();
-    if (buffer) ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' ||
-                             text.back() == L' ' || text.back() == L'.')) {
+    if (buffer)
+        ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                             text.back() == L'.')) {
         text.pop_back();
     }
-    if (text.empty()) return "error " + std::to_string(code);
+    if (text.empty())
+        return "error " + std::to_string(code);
     return toUtf8(text);
 }
 
-std::string lastErrorText() { return systemErrorText(::GetLastError()); }
+std::string lastErrorText() {
+    return systemErrorText(::GetLastError());
+}
 
 // A query on a drive without a medium must answer "no", not show the system's "insert a disk"
 // box, as the scripting runtime does.
 class QuietErrors {
-public:
+  public:
     QuietErrors() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous_); }
     ~QuietErrors() { ::SetThreadErrorMode(previous_, nullptr); }
     QuietErrors(const QuietErrors&) = delete;
     QuietErrors& operator=(const QuietErrors&) = delete;
 
-private:
+  private:
     DWORD previous_ = 0;
 };
 
 DWORD attributesOf(const std::string& path) {
     const std::wstring wide = toWide(path);
-    if (wide.empty()) return INVALID_FILE_ATTRIBUTES;
+    if (wide.empty())
+        return INVALID_FILE_ATTRIBUTES;
     QuietErrors quiet;
     return ::GetFileAttributesW(wide.c_str());
 }
@@ -129,7 +138,8 @@ void removeStaleTemporaries(const std::wstring& folder, const std::wstring& name
     const std::wstring prefix = L"." + name + kTempMarker;
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileW(joinPath(folder, prefix + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    if (search == INVALID_HANDLE_VALUE)
+        return;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             ::DeleteFileW(joinPath(folder, found.cFileName).c_str());
@@ -149,15 +159,16 @@ HANDLE createTemporary(const std::wstring& folder, const std::wstring& name,
         tempPath = joinPath(folder, stem + suffix);
         const HANDLE file = ::CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS)
+            return file;
     }
     return INVALID_HANDLE_VALUE;
 }
 
 bool writeAll(HANDLE file, std::string_view content) {
     while (!content.empty()) {
-        const DWORD chunk = content.size() > 0x40000000u ? 0x40000000u
-                                                          : static_cast<DWORD>(content.size());
+        const DWORD chunk =
+            content.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(content.size());
         DWORD written = 0;
         if (!::WriteFile(file, content.data(), chunk, &written, nullptr) || written == 0) {
             return false;
@@ -170,13 +181,16 @@ bool writeAll(HANDLE file, std::string_view content) {
 }  // namespace
 
 // Paths here are host paths already.
-std::string hostPath(const std::string& path) { return path; }
+std::string hostPath(const std::string& path) {
+    return path;
+}
 
 std::vector<Drive> listDrives() {
     std::vector<Drive> drives;
     const DWORD mask = ::GetLogicalDrives();
     for (int i = 0; i < 26; ++i) {
-        if ((mask & (DWORD{1} << i)) == 0) continue;
+        if ((mask & (DWORD{1} << i)) == 0)
+            continue;
         const char letter = static_cast<char>('A' + i);
         const wchar_t root[] = {static_cast<wchar_t>(L'A' + i), L':', L'\\', L'\0'};
         drives.push_back({letter, kindOf(::GetDriveTypeW(root))});
@@ -201,7 +215,8 @@ bool createFolder(const std::string& path, std::string& error) {
         return false;
     }
     QuietErrors quiet;
-    if (::CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    if (::CreateDirectoryW(wide.c_str(), nullptr))
+        return true;
     error = "cannot create the folder " + path + ": " + lastErrorText();
     return false;
 }
@@ -234,7 +249,8 @@ std::unique_ptr<std::istream> openForReading(const std::string& path, std::strin
 
 bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
     auto in = openForReading(path, error);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::ostringstream buffer;
     buffer << in->rdbuf();
     if (in->bad()) {
@@ -245,7 +261,8 @@ bool readWholeFile(const std::string& path, std::string& content, std::string& e
     return true;
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
+bool replaceFileAtomically(const std::string& path, const ContentProducer& produce,
+                           std::string& error) {
     const std::wstring target = toWide(path);
     if (target.empty()) {
         error = "cannot write " + path + ": the path is not valid UTF-8";
@@ -268,12 +285,27 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         error = "cannot write in the folder of " + path + ": " + lastErrorText();
         return false;
     }
-    const bool written = writeAll(file, content) && ::FlushFileBuffers(file);
-    const DWORD writeError = ::GetLastError();
+    DWORD writeError = ERROR_SUCCESS;
+    const ContentSink sink = [&](std::string_view piece) {
+        if (writeAll(file, piece))
+            return true;
+        writeError = ::GetLastError();
+        return false;
+    };
+    std::string produceError;
+    const bool produced = produce(sink, produceError);
+    const bool flushed = produced && ::FlushFileBuffers(file);
+    if (produced && !flushed)
+        writeError = ::GetLastError();
     const bool closed = ::CloseHandle(file);
-    if (!written || !closed) {
-        error = "cannot write " + path + ": " +
-                (written ? lastErrorText() : systemErrorText(writeError));
+    if (!flushed || !closed) {
+        if (writeError != ERROR_SUCCESS) {
+            error = "cannot write " + path + ": " + systemErrorText(writeError);
+        } else if (produced) {
+            error = "cannot write " + path + ": " + lastErrorText();
+        } else {
+            error = produceError;
+        }
         ::DeleteFileW(tempPath.c_str());
         return false;
     }
@@ -292,6 +324,11 @@ bool replaceFileAtomically(const std::string& path, std::string_view content, st
         return false;
     }
     return true;
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
+    return replaceFileAtomically(
+        path, [content](const ContentSink& sink, std::string&) { return sink(content); }, error);
 }
 
 }  // namespace kovrel::platform

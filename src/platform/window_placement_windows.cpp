@@ -11,7 +11,8 @@
 namespace kovrel::platform {
 
 void keepWindowOnTop(void* nativeHandle) {
-    if (!nativeHandle) return;
+    if (!nativeHandle)
+        return;
     ::SetWindowPos(static_cast<HWND>(nativeHandle), HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

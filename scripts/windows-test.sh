@@ -1,0 +1,168 @@
+#!/bin/sh
+# Tests the Windows build under Wine, in a throw-away Wine prefix and X server:
+#   1. the cross-built test programs (kovrel_core_tests.exe, kovrel_cli_tests.exe if built);
+#   2. kovrel-convert.exe on each bundled example, twice (create, then add to the file it wrote),
+#      compared byte for byte with the Linux converter's files;
+#   3. kovrel.exe started on each example: Alt+B presses the button, and the declaration it
+#      writes must equal the Linux converter's.
+# Usage: windows-test.sh WINDOWS_BUILD_DIR WINDOWS_DIST_DIR LINUX_KOVREL_CONVERT
+set -eu
+
+if [ -z "${KOVREL_WINE_XVFB:-}" ]; then
+    KOVREL_WINE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" "$@"
+fi
+
+WIN_BUILD=$(realpath "$1")
+DIST=$(realpath "$2")
+LINUX_CONVERT=$(realpath "$3")
+EXAMPLES="gelir gelir-ozet kurumlar"
+
+ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-wine.XXXXXX")
+export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    rm -rf "$ROOT"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+pass() { echo "windows-test: ok   $*"; }
+fail() {
+    echo "windows-test: FAIL $*" >&2
+    failures=$((failures + 1))
+}
+step() { echo "windows-test: -- $* ($(date +%T))"; }
+
+# Drives of the Wine prefix: D: (fixed) holds ebyn, E: is a removable drive that also holds it,
+# F: (fixed) does not. The Linux converter gets its own D: through the same kind of dosdevices
+# entry. The links never change during the run; only the folders' contents are reset.
+WIN_D="$ROOT/wine-d"
+LINUX_PREFIX="$ROOT/linux-prefix"
+LINUX_D="$ROOT/linux-d"
+mkdir -p "$WIN_D" "$ROOT/wine-e/ebyn" "$ROOT/wine-f" "$LINUX_D" "$LINUX_PREFIX/dosdevices"
+ln -s "$LINUX_D" "$LINUX_PREFIX/dosdevices/d:"
+
+step "Wine prefix"
+wine wineboot --init >/dev/null 2>&1
+wineserver -w
+ln -s "$WIN_D" "$WINEPREFIX/dosdevices/d:"
+ln -s "$ROOT/wine-e" "$WINEPREFIX/dosdevices/e:"
+ln -s "$ROOT/wine-f" "$WINEPREFIX/dosdevices/f:"
+wine reg add 'HKLM\Software\Wine\Drives' /v e: /d floppy /f >/dev/null 2>&1
+wineserver -w
+# One server for the whole run: each program then starts in about a second.
+wineserver -p
+
+reset_drives() {
+    find "$WIN_D" "$LINUX_D" -mindepth 1 -delete
+    mkdir -p "$WIN_D/ebyn" "$LINUX_D/ebyn"
+}
+linux_convert() { WINEPREFIX="$LINUX_PREFIX" "$LINUX_CONVERT" "$@"; }
+
+# The info files lie in a folder with Turkish letters, which must survive the command line and
+# the wide-character file API.
+INPUT_FOLDER="Gİrdi ıŞşĞğ"
+copy_inputs() {
+    for example in $EXAMPLES; do
+        mkdir -p "$WIN_D/$INPUT_FOLDER/$example"
+        cp "examples/$example/beyan.txt" "$WIN_D/$INPUT_FOLDER/$example/beyan.txt"
+    done
+}
+windows_input() { printf 'D:\\%s\\%s\\beyan.txt' "$INPUT_FOLDER" "$1"; }
+
+# Compares the declarations both sides wrote; prints the files compared.
+same_declarations() {
+    (cd "$LINUX_D" && find ebyn -type f | sort) >"$ROOT/linux.list"
+    (cd "$WIN_D" && find ebyn -type f | sort) >"$ROOT/wine.list"
+    if ! cmp -s "$ROOT/linux.list" "$ROOT/wine.list"; then
+        echo "files differ:" >&2
+        diff "$ROOT/linux.list" "$ROOT/wine.list" >&2 || true
+        return 1
+    fi
+    [ -s "$ROOT/linux.list" ] || { echo "no declaration written" >&2; return 1; }
+    while read -r file; do
+        cmp "$LINUX_D/$file" "$WIN_D/$file" >&2 || return 1
+        echo "    $file ($(wc -c <"$WIN_D/$file") bytes)"
+    done <"$ROOT/linux.list"
+}
+
+# --- 1. Test programs --------------------------------------------------------------------------
+step "test programs"
+found=0
+for name in kovrel_core_tests kovrel_cli_tests; do
+    exe=$(find "$WIN_BUILD/tests" -name "$name.exe" 2>/dev/null | head -1)
+    [ -n "$exe" ] || continue
+    found=1
+    reset_drives
+    if (cd "$(dirname "$exe")" && KOVREL_WINE_TEST_DRIVES=1 wine "$exe" --gtest_brief=1 >"$ROOT/$name.log" 2>&1); then
+        pass "$name.exe: $(grep -E '^\[  PASSED  \]' "$ROOT/$name.log" | tr -d '\r')"
+    else
+        tr -d '\r' <"$ROOT/$name.log" | tail -60 >&2
+        fail "$name.exe"
+    fi
+done
+[ "$found" = 1 ] || fail "no test program in $WIN_BUILD/tests"
+
+# --- 2. Command-line converter -----------------------------------------------------------------
+step "kovrel-convert.exe"
+reset_drives
+copy_inputs
+for pass_name in create add; do
+    for example in $EXAMPLES; do
+        linux_convert --drive D "examples/$example/beyan.txt" >"$ROOT/linux.out" 2>&1 ||
+            { cat "$ROOT/linux.out" >&2; fail "Linux converter on $example ($pass_name)"; continue; }
+        wine "$DIST/kovrel-convert.exe" --drive D "$(windows_input "$example")" >"$ROOT/wine.out" 2>&1 ||
+            { tr -d '\r' <"$ROOT/wine.out" >&2; fail "kovrel-convert.exe on $example ($pass_name)"; continue; }
+    done
+    if same_declarations; then
+        pass "kovrel-convert.exe, $pass_name: same bytes as on Linux"
+    else
+        fail "kovrel-convert.exe, $pass_name: declarations differ from Linux"
+    fi
+done
+
+# --- 3. The window -----------------------------------------------------------------------------
+step "kovrel.exe"
+# Waits up to $2 seconds for the Wine process $1 to end.
+wait_for_exit() {
+    i=0
+    while kill -0 "$1" 2>/dev/null; do
+        i=$((i + 1))
+        [ "$i" -le $(($2 * 5)) ] || return 1
+        sleep 0.2
+    done
+}
+for example in $EXAMPLES; do
+    reset_drives
+    copy_inputs
+    linux_convert --drive D "examples/$example/beyan.txt" >/dev/null
+    wine "$DIST/kovrel.exe" "$(windows_input "$example")" >"$ROOT/window.out" 2>&1 &
+    pid=$!
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kovrel - v1\.01$' | head -1) || window=""
+    if [ -z "$window" ]; then
+        kill "$pid" 2>/dev/null || true
+        fail "kovrel.exe on $example: no window"
+        continue
+    fi
+    sleep 1
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key --clearmodifiers alt+b
+    if ! wait_for_exit "$pid" 30; then
+        kill "$pid" 2>/dev/null || true
+        fail "kovrel.exe on $example: still running 30 s after Alt+B"
+        continue
+    fi
+    if same_declarations >"$ROOT/window.files"; then
+        pass "kovrel.exe on $example: Alt+B wrote the same bytes as on Linux"
+        cat "$ROOT/window.files"
+    else
+        fail "kovrel.exe on $example: declaration differs from Linux"
+    fi
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "windows-test: $failures failure(s)" >&2
+    exit 1
+fi
+echo "windows-test: all passed"
