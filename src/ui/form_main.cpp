@@ -21,6 +21,13 @@ wxString text(const char* utf8) {
     return wxString::FromUTF8(utf8);
 }
 
+// A field of the Enter circle: the field itself gets the Enter key (a Win32 dialog would
+// otherwise take it for its default button) and passes it on to the key-press handler.
+wxTextCtrl* enterField(wxWindow* parent) {
+    return new wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
+                          wxTE_PROCESS_ENTER);
+}
+
 // Label1 and lblTIP: bold MS Sans Serif 8.25 with the Turkish character set where that font
 // exists; elsewhere the window's own font, bold.
 wxFont boldLabelFont(const wxFont& windowFont) {
@@ -96,14 +103,14 @@ void FormMain::createControls() {
 
     // The focusable controls in their tab order (the toolkit follows the creation order).
     cboORT = new wxChoice(p, wxID_ANY);
-    txtUnvan = new wxTextCtrl(p, wxID_ANY);
-    txtFaaliyetK = new wxTextCtrl(p, wxID_ANY);
+    txtUnvan = enterField(p);
+    txtFaaliyetK = enterField(p);
     txtVerilenEk = new wxTextCtrl(p, wxID_ANY, text("Bilanço"), wxDefaultPosition, wxDefaultSize,
                                   wxTE_READONLY);
-    txtPayOrani = new wxTextCtrl(p, wxID_ANY);
-    txtKar = new wxTextCtrl(p, wxID_ANY);
-    txtZarar = new wxTextCtrl(p, wxID_ANY);
-    txtKGV = new wxTextCtrl(p, wxID_ANY);
+    txtPayOrani = enterField(p);
+    txtKar = enterField(p);
+    txtZarar = enterField(p);
+    txtKGV = enterField(p);
     cmdContinue = new wxButton(p, wxID_ANY, text("İşlemi &Başlat"));
     optFO[1] = new wxRadioButton(p, wxID_ANY, text("Dosyayı sıfırdan oluştur."), wxDefaultPosition,
                                  wxDefaultSize, wxRB_GROUP);

@@ -83,6 +83,13 @@ TEST(TargetFileTest, EnterpriseSelectionsAndModesKeepTheWindowConsistent) {
     window.selectOption(0);  // the list is free again, "Yeni Kayıt" stays
     EXPECT_EQ(window.cboORT->GetSelection(), 0);
     expectState(window, {true, false, true, 6000, true, true, true, true});
+
+    // The user's own choice of an option runs the same handler.
+    window.selectEnterprise(2);
+    focusOn(window.optFO[0]);
+    pressKey(WXK_DOWN);
+    EXPECT_EQ(window.cboORT->GetSelection(), 0);
+    expectState(window, {true, false, true, 6000, false, true, false, true});
 }
 
 TEST(TargetFileTest, IncomeTaxWithoutAFilePreparesANewRecordInCreateMode) {
