@@ -168,8 +168,9 @@ void FormMain::bindHandlers() {
     txtKar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtKar_Change(); });
     txtZarar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtZarar_Change(); });
 
-    // Alt+B presses the button, as the access key of its caption promises, whatever the
-    // toolkit makes of mnemonics in a frame (GTK leaves them to dialogs).
+    // Alt+B presses the button, as the access key of its caption promises, handled here so
+    // that it works alike on every toolkit (GTK's own mnemonic did not reach the button in
+    // this frame).
     Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
         if (event.GetModifiers() == wxMOD_ALT && event.GetKeyCode() == 'B' &&
             cmdContinue->IsEnabled()) {
