@@ -63,10 +63,11 @@ linux_convert() { WINEPREFIX="$LINUX_PREFIX" "$LINUX_CONVERT" "$@"; }
 # The info files lie in a folder with Turkish letters, which must survive the command line and
 # the wide-character file API.
 INPUT_FOLDER="Gİrdi ıŞşĞğ"
+# (sh has no local variables: the loop here must not reuse the callers' "example".)
 copy_inputs() {
-    for example in $EXAMPLES; do
-        mkdir -p "$WIN_D/$INPUT_FOLDER/$example"
-        cp "examples/$example/beyan.txt" "$WIN_D/$INPUT_FOLDER/$example/beyan.txt"
+    for input in $EXAMPLES; do
+        mkdir -p "$WIN_D/$INPUT_FOLDER/$input"
+        cp "examples/$input/beyan.txt" "$WIN_D/$INPUT_FOLDER/$input/beyan.txt"
     done
 }
 windows_input() { printf 'D:\\%s\\%s\\beyan.txt' "$INPUT_FOLDER" "$1"; }
@@ -96,7 +97,7 @@ for name in kovrel_core_tests kovrel_cli_tests; do
     found=1
     reset_drives
     if (cd "$(dirname "$exe")" && KOVREL_WINE_TEST_DRIVES=1 wine "$exe" --gtest_brief=1 >"$ROOT/$name.log" 2>&1); then
-        pass "$name.exe: $(grep -E '^\[  PASSED  \]' "$ROOT/$name.log" | tr -d '\r')"
+        pass "$name.exe: $(grep -E '^\[  (PASSED|SKIPPED) ' "$ROOT/$name.log" | tr -d '\r' | tr '\n' ' ')"
     else
         tr -d '\r' <"$ROOT/$name.log" | tail -60 >&2
         fail "$name.exe"
