@@ -174,6 +174,16 @@ void appendTextContent(const xmlNode* node, std::string& out) {
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
                               XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
 
+// The parser refuses a text longer than its limit; a value that long is never saved, so that
+// every declaration written loads again.
+void checkTextLength(std::string_view text) {
+    if (text.size() > XML_MAX_TEXT_LENGTH) {
+        throw XmlError("a value of " + std::to_string(text.size()) +
+                       " bytes is longer than a declaration can hold (" +
+                       std::to_string(XML_MAX_TEXT_LENGTH) + ")");
+    }
+}
+
 // A text node; a short text is kept inside the node itself, as the library's own parser does,
 // which saves an allocation for each of the many amounts and codes of a large declaration.
 xmlNode* newTextNode(xmlDoc* doc, std::string_view text) {
@@ -215,6 +225,7 @@ void Node::setText(std::string_view utf8Text) const {
     }
     if (utf8Text.empty())
         return;
+    checkTextLength(utf8Text);
     xmlNode* textNode = newTextNode(node_->doc, utf8Text);
     if (!textNode || !xmlAddChild(node_, textNode))
         throw XmlError("cannot set element text");
@@ -329,6 +340,7 @@ Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& 
         }
         const std::string text =
             isPlainText(leaf.utf8Text) ? std::string(leaf.utf8Text) : xmlSafeText(leaf.utf8Text);
+        checkTextLength(text);
         markup.append("<").append(leaf.name);
         if (text.empty()) {
             markup.append("/>");
