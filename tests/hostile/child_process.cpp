@@ -155,23 +155,33 @@ RunningConverter::RunningConverter(const std::vector<std::string>& args) {
 }
 
 RunningConverter::~RunningConverter() {
-    if (pid_ > 0)
+    if (!status_)
         kill();
 }
 
+bool RunningConverter::ended() {
+    if (status_)
+        return true;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_)
+        status_ = status;
+    return status_.has_value();
+}
+
 ChildResult RunningConverter::kill() {
-    ::kill(pid_, SIGKILL);
+    if (!ended())
+        ::kill(pid_, SIGKILL);
     return wait();
 }
 
 ChildResult RunningConverter::wait() {
-    const int status = reap(pid_);
-    pid_ = -1;
+    if (!status_)
+        status_ = reap(pid_);
     ChildResult result;
-    if (WIFEXITED(status))
-        result.exitCode = WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        result.signal = WTERMSIG(status);
+    if (WIFEXITED(*status_))
+        result.exitCode = WEXITSTATUS(*status_);
+    if (WIFSIGNALED(*status_))
+        result.signal = WTERMSIG(*status_);
     return result;
 }
 

@@ -41,9 +41,12 @@ class RunningConverter {
     ChildResult kill();
     // Waits for the end.
     ChildResult wait();
+    // Whether it has ended, without waiting.
+    bool ended();
 
   private:
     pid_t pid_ = -1;
+    std::optional<int> status_;
 };
 
 // The first line of a text (a message as the converter prints it).
