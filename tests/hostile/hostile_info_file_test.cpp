@@ -30,8 +30,9 @@ struct InfoCase {
     Mode mode = Mode::AddToExisting;
     // Checks a saved declaration beyond "it loads".
     std::function<void(std::string_view saved)> checkSaved = nullptr;
-    // Files of a hundred megabytes go through the converter only, to keep the suite short.
-    bool inProcess = true;
+    // A file of a hundred megabytes or more: through the converter only, in the normal build
+    // only, to keep the suite short.
+    bool large = false;
 };
 
 // Names the case in failure reports instead of dumping its bytes.
@@ -97,12 +98,12 @@ const InfoCase kCases[] = {
     {"NulBytes", nulBytes, Expect::Saves, Mode::CreateNew, checkNulBytesSaved},
     {"NulBytesOnly", [] { return std::string(1u << 16, '\0'); }, Expect::HeaderRefused},
     {"SingleLineOf100MB", [] { return std::string(100u << 20, 'A'); }, Expect::HeaderRefused,
-     Mode::AddToExisting, nullptr, false},
+     Mode::AddToExisting, nullptr, true},
     {"RecordLineOf100MB",
      [] {
          return corporateInfo({test::record({"12", std::string(100u << 20, 'a')})});
      },
-     Expect::AnyEnd, Mode::AddToExisting, expectCorporateBodyWritten, false},
+     Expect::AnyEnd, Mode::AddToExisting, expectCorporateBodyWritten, true},
     {"ElevenLineHeader", elevenLineHeader, Expect::HeaderRefused},
 };
 
@@ -147,7 +148,7 @@ class HostileInfoFile : public testing::TestWithParam<InfoCase> {};
 
 TEST_P(HostileInfoFile, RunInProcessEndsWithRefusalOrCorrectDeclaration) {
     const InfoCase& c = GetParam();
-    if (!c.inProcess)
+    if (c.large)
         GTEST_SKIP() << "large file: checked through the converter";
     ConversionScene scene(c.info());
     if (!headerReads(scene)) {
@@ -166,6 +167,8 @@ TEST_P(HostileInfoFile, RunInProcessEndsWithRefusalOrCorrectDeclaration) {
 
 TEST_P(HostileInfoFile, ConverterEndsWithMessageOrDeclarationInBoundedMemory) {
     const InfoCase& c = GetParam();
+    if (c.large && kUnderAddressSanitizer)
+        GTEST_SKIP() << "large file: measured in the normal build";
     ConversionScene scene(c.info());
     const bool headerRead = headerReads(scene);
     const std::string before = headerRead ? placeSkeleton(scene) : std::string();

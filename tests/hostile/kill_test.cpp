@@ -35,9 +35,18 @@ std::vector<std::string> manyRecords() {
     return body;
 }
 
-// Waits until the save has begun (a file appears beside the declaration) or the run has ended.
-void awaitSave(ConversionScene& scene, RunningConverter& converter) {
-    while (scene.filesBeside().empty() && !converter.ended())
+using Names = std::vector<std::string>;
+
+bool holdsNewName(const Names& names, const Names& old) {
+    return std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return std::find(old.begin(), old.end(), name) == old.end();
+    });
+}
+
+// Waits until the save has begun (a file other than those of earlier runs appears beside the
+// declaration) or the run has ended.
+void awaitSave(ConversionScene& scene, RunningConverter& converter, const Names& earlier) {
+    while (!holdsNewName(scene.filesBeside(), earlier) && !converter.ended())
         std::this_thread::sleep_for(Micros(100));
 }
 
@@ -49,7 +58,7 @@ struct Timing {
 Timing timeOneRun(ConversionScene& scene, const std::vector<std::string>& args) {
     const auto started = Clock::now();
     RunningConverter converter(args);
-    awaitSave(scene, converter);
+    awaitSave(scene, converter, {});
     const auto saving = Clock::now();
     while (!converter.ended())
         std::this_thread::sleep_for(Micros(100));
@@ -90,14 +99,14 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     Tally tally;
     for (unsigned long i = 0; i < kills; ++i) {
         scene.placeDeclaration(before);
+        const Names earlier = scene.filesBeside();  // what an earlier kill left
         RunningConverter converter(args);
         const bool duringSave = i % 2;
         if (duringSave)
-            awaitSave(scene, converter);
+            awaitSave(scene, converter, earlier);
         const long delay = duringSave ? inTheSave(random) : anywhere(random);
         std::this_thread::sleep_for(Micros(delay));
-        if (converter.kill().signal == 0)
-            ++tally.finishedFirst;
+        const bool finishedFirst = converter.kill().signal == 0;
 
         const std::string onDisk = scene.declarationOnDisk();
         const bool isOld = onDisk == before;
@@ -105,11 +114,16 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         ASSERT_TRUE(isOld || isNew) << "kill " << i << " after " << delay << " us left "
                                     << onDisk.size() << " bytes, neither old nor new";
         isOld ? ++tally.old : ++tally.complete;
-        const auto beside = scene.filesBeside();
+        const Names beside = scene.filesBeside();
         ASSERT_LE(beside.size(), 1u) << "temporary files pile up";
         for (const auto& name : beside)
             EXPECT_FALSE(name.ends_with(".xml")) << name << " looks like a declaration";
-        tally.temporaryLeft += static_cast<int>(beside.size());
+        if (finishedFirst) {
+            ++tally.finishedFirst;
+            EXPECT_TRUE(beside.empty()) << "a completed run left " << beside.front();
+        }
+        if (holdsNewName(beside, earlier))
+            ++tally.temporaryLeft;
     }
 
     scene.placeDeclaration(before);
@@ -120,7 +134,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     std::cout << "[ kills    ] run " << timing.run / 1000 << " ms, save " << timing.save / 1000
               << " ms; " << kills << " kills: " << tally.old << " old, " << tally.complete
               << " complete new (" << tally.finishedFirst << " of them finished before the kill), "
-              << tally.temporaryLeft << " left a temporary file behind\n";
+              << tally.temporaryLeft << " left a temporary file of their own\n";
 }
 
 }  // namespace
