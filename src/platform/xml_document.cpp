@@ -650,9 +650,11 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
                                     std::string_view childName) {
     xmlInitParser();
     const QuietLibrary quiet;
-    MemorySource source{bytes};
-    XmlPtr<xmlTextReader> reader(xmlReaderForIO(&MemorySource::read, nullptr, &source,
-                                                "declaration.xml", nullptr, kParseOptions));
+    // From memory: read in pieces, the library shifts its buffer over and over.
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX))
+        return {};
+    XmlPtr<xmlTextReader> reader(xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()),
+                                                    "declaration.xml", nullptr, kParseOptions));
     if (!reader)
         return {};
     bool fatal = false;  // the parser gave up, perhaps after reporting the end of the stream
@@ -673,16 +675,20 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
         if (type == XML_READER_TYPE_DOCUMENT_TYPE)
             return {};
         const int depth = xmlTextReaderDepth(reader.get());
+        // The rest of the file is not read: the window's start-up stays quick on a declaration
+        // of many rows. A file that breaks only after the element is found lists it; a run on
+        // it fails with the parser's message.
         if (type == XML_READER_TYPE_END_ELEMENT && depth == listDepth)
-            listDepth = -1;
+            return fatal ? FirstChildTexts{} : result;
         if (type != XML_READER_TYPE_ELEMENT)
             continue;
         open.resize(static_cast<std::size_t>(depth));
         open.push_back(readerElementName(reader.get()));
         if (!result.found && endsWithSteps(open, steps)) {
             result.found = true;
-            if (!xmlTextReaderIsEmptyElement(reader.get()))
-                listDepth = depth;
+            if (xmlTextReaderIsEmptyElement(reader.get()))
+                return fatal ? FirstChildTexts{} : result;
+            listDepth = depth;
         } else if (listDepth >= 0 && depth == listDepth + 1 && open.back() == childName) {
             result.texts.push_back(firstChildText(reader.get()));
         }

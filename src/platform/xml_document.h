@@ -121,8 +121,9 @@ struct FirstChildTexts {
     std::vector<std::optional<std::string>> texts;
 };
 
-// Reads bytes as Document::parse would (the same limits; a document that does not parse or
-// holds a document type declaration finds nothing) but keeps only what the result needs.
+// Reads bytes as Document::parse would (the same limits; a document that does not parse up to
+// the end of the element found, or that holds a document type declaration, finds nothing) but
+// keeps only what the result needs and stops at the end of that element.
 FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view path,
                                     std::string_view childName);
 

@@ -236,5 +236,64 @@ TEST(ListEnterprises, FirstChildTextOfEachRecord) {
     EXPECT_FALSE(error.empty());
 }
 
+// The list is read as a stream; what it finds must be what the document's first matching
+// element holds, and a file broken before the list ends lists nothing.
+TEST(ListEnterprises, StreamFindsWhatTheDocumentHolds) {
+    // The parser reads CR LF as LF; only white space alone between elements is layout.
+    const std::string list =
+        "<kazancDetay><ticariKazancBildirimi><ticariKazanclar>"
+        "<ticariKazanc><unvani>  </unvani></ticariKazanc>"
+        "<ticariKazanc><unvani>\r\n  <x>In</x>ner\r\n</unvani></ticariKazanc>"
+        "</ticariKazanclar></ticariKazancBildirimi></kazancDetay>";
+    struct Case {
+        const char* name;
+        std::string xml;
+        bool hasSection;
+        std::vector<std::string> titles;
+    } cases[] = {
+        {"spaces kept, layout dropped",
+         "<beyanname><ozel>" + list + "</ozel></beyanname>",
+         true,
+         {"  ", "Inner\n"}},
+        {"nested beyanname, first in document order",
+         "<r><beyanname><ozel><kazancDetay><ticariKazancBildirimi><ticariKazanclar>"
+         "<ticariKazanc><unvani>First</unvani></ticariKazanc></ticariKazanclar>"
+         "</ticariKazancBildirimi></kazancDetay></ozel></beyanname><beyanname><ozel>" +
+             list + "</ozel></beyanname></r>",
+         true,
+         {"First"}},
+        {"empty list element",
+         "<beyanname><ozel><kazancDetay><ticariKazancBildirimi>"
+         "<ticariKazanclar/></ticariKazancBildirimi></kazancDetay></ozel>"
+         "</beyanname>",
+         true,
+         {}},
+        {"list in a namespace is not the list",
+         "<beyanname xmlns=\"urn:x\"><ozel>" + list + "</ozel></beyanname>",
+         false,
+         {}},
+        {"broken inside the list",
+         "<beyanname><ozel><kazancDetay><ticariKazancBildirimi>"
+         "<ticariKazanclar><ticariKazanc><unvani>A</unvani>"
+         "</ticariKazanclar></ticariKazancBildirimi></kazancDetay>"
+         "</ozel></beyanname>",
+         false,
+         {}},
+        {"document type",
+         "<!DOCTYPE beyanname [<!ENTITY e \"x\">]><beyanname><ozel>" + list + "</ozel></beyanname>",
+         false,
+         {}},
+        {"not XML", "beyanname", false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        const auto listing = listEnterprises(c.xml, error);
+        ASSERT_TRUE(listing) << error;
+        EXPECT_EQ(listing->hasSection, c.hasSection);
+        EXPECT_EQ(listing->titles, c.titles);
+    }
+}
+
 }  // namespace
 }  // namespace kovrel::conversion
