@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <stdexcept>
 
 #include "conversion/skeleton.h"
 #include "conversion/target_path.h"
@@ -28,7 +29,7 @@ const infofile::DeclarationHeader& ConversionScene::header() {
         std::string error;
         read_ = infofile::readDeclarationHeader(infoFile_, error);
         if (!read_)
-            ADD_FAILURE() << "the header does not read: " << error;
+            throw std::runtime_error("the header does not read: " + error);
     }
     return read_->header;
 }

@@ -23,7 +23,7 @@ class ConversionScene {
     ConversionScene(const test::InfoHeader& header, const std::vector<std::string>& body);
 
     const std::filesystem::path& infoFile() const { return infoFile_; }
-    // The header as start-up reads it; fails the test when it does not read.
+    // The header as start-up reads it; throws (failing the test) when it does not read.
     const infofile::DeclarationHeader& header();
     // The declaration's path as the program names it ("D:\ebyn\...") and on the host.
     std::string targetXmlPath();
