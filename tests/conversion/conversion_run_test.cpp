@@ -545,6 +545,31 @@ TEST_F(ConversionRunTest, UnusableDriveFailsBeforeAnythingIsWritten) {
     EXPECT_FALSE(fs::exists(drive.root() / "ebyn"));
 }
 
+// Header values become folder and file names: one that could lead out of the taxpayer's
+// folder, or that no file name may hold, stops the run before any folder is made.
+TEST_F(ConversionRunTest, HeaderValuesThatCannotNameAFileFailTheRun) {
+    const auto header = writeInfo("KURUMLAR", kCorporateTaxBody);
+    const struct {
+        std::string DeclarationHeader::*field;
+        std::string value;
+    } cases[] = {
+        {&DeclarationHeader::folderTaxNo, ".."},
+        {&DeclarationHeader::folderTaxNo, "12\\..\\..\\x"},
+        {&DeclarationHeader::taxOfficeCode, "a/b"},
+        {&DeclarationHeader::periodText, "2023?"},
+        {&DeclarationHeader::declarationType, "KURUMLAR\t"},
+    };
+    for (const auto& c : cases) {
+        DeclarationHeader changed = header;
+        changed.*c.field = c.value;
+        const auto outcome = run(changed, withoutEnterprise(Mode::CreateNew));
+        EXPECT_EQ(outcome.end, RunEnd::Failed) << c.value;
+        EXPECT_NE(outcome.cause.find("cannot be part of a file name"), std::string::npos)
+            << outcome.cause;
+    }
+    EXPECT_FALSE(fs::exists(drive.root() / "ebyn"));
+}
+
 TEST(TargetPath, FormulaAndFolderSet) {
     DeclarationHeader h;
     h.folderTaxNo = "N";
