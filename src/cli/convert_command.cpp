@@ -53,15 +53,23 @@ struct UsageError {
     std::string message;
 };
 
+// The existing declaration could not be read to list its enterprises (start-up's failure).
+struct ListingError {
+    std::string cause;
+};
+
 // Parses "--name value" and "--name=value"; throws UsageError.
-Options parseOptions(const std::vector<std::string>& args, bool& helpOrVersion,
-                     std::ostream& out) {
+Options parseOptions(const std::vector<std::string>& args, bool& helpOrVersion, std::ostream& out) {
     Options options;
     const std::vector<std::pair<std::string, std::optional<std::string> Options::*>> valued{
-        {"--drive", &Options::drive},       {"--mode", &Options::mode},
-        {"--enterprise", &Options::enterprise}, {"--title", &Options::title},
-        {"--activity", &Options::activity}, {"--share", &Options::share},
-        {"--profit", &Options::profit},     {"--loss", &Options::loss},
+        {"--drive", &Options::drive},
+        {"--mode", &Options::mode},
+        {"--enterprise", &Options::enterprise},
+        {"--title", &Options::title},
+        {"--activity", &Options::activity},
+        {"--share", &Options::share},
+        {"--profit", &Options::profit},
+        {"--loss", &Options::loss},
         {"--withheld-tax", &Options::withheldTax}};
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -88,7 +96,8 @@ Options parseOptions(const std::vector<std::string>& args, bool& helpOrVersion,
             const std::string name = arg.substr(0, equals);
             const auto option = std::find_if(valued.begin(), valued.end(),
                                              [&](const auto& v) { return v.first == name; });
-            if (option == valued.end()) throw UsageError{"unknown option " + name};
+            if (option == valued.end())
+                throw UsageError{"unknown option " + name};
             if (equals != std::string::npos) {
                 options.*(option->second) = arg.substr(equals + 1);
             } else if (i + 1 < args.size()) {
@@ -98,17 +107,20 @@ Options parseOptions(const std::vector<std::string>& args, bool& helpOrVersion,
             }
             continue;
         }
-        if (!options.infoFile.empty()) throw UsageError{"more than one info file given"};
+        if (!options.infoFile.empty())
+            throw UsageError{"more than one info file given"};
         options.infoFile = arg;
     }
-    if (options.infoFile.empty()) throw UsageError{"no info file given"};
+    if (options.infoFile.empty())
+        throw UsageError{"no info file given"};
     return options;
 }
 
 std::string chooseDrive(const Options& options) {
     if (options.drive) {
         std::string text = *options.drive;
-        if (text.size() == 2 && text[1] == ':') text.pop_back();
+        if (text.size() == 2 && text[1] == ':')
+            text.pop_back();
         if (text.size() != 1 || !std::isalpha(static_cast<unsigned char>(text[0])))
             throw UsageError{"--drive takes a drive letter, not \"" + *options.drive + "\""};
         const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
@@ -125,16 +137,21 @@ std::string chooseDrive(const Options& options) {
 }
 
 Mode chooseMode(const Options& options, bool fileExists) {
-    if (!options.mode) return fileExists ? Mode::AddToExisting : Mode::CreateNew;
-    if (*options.mode == "add") return Mode::AddToExisting;
-    if (*options.mode == "create") return Mode::CreateNew;
+    if (!options.mode)
+        return fileExists ? Mode::AddToExisting : Mode::CreateNew;
+    if (*options.mode == "add")
+        return Mode::AddToExisting;
+    if (*options.mode == "create")
+        return Mode::CreateNew;
     throw UsageError{"--mode takes add or create, not \"" + *options.mode + "\""};
 }
 
 std::string listOf(const std::vector<std::string>& titles) {
-    if (titles.empty()) return " (none)";
+    if (titles.empty())
+        return " (none)";
     std::string text;
-    for (const auto& t : titles) text += "\n  " + t;
+    for (const auto& t : titles)
+        text += "\n  " + t;
     return text;
 }
 
@@ -155,15 +172,17 @@ conversion::EnterpriseChoice chooseEnterprise(const Options& options, Mode mode,
         return choice;
     }
     std::string content, error;
-    if (!platform::readWholeFile(path, content, error)) throw error;
+    if (!platform::readWholeFile(path, content, error))
+        throw ListingError{error};
     const auto listing = conversion::listEnterprises(content, error);
-    if (!listing) throw error;
+    if (!listing)
+        throw ListingError{error};
     choice.listTitles = listing->titles;
     if (options.newRecord) {
         choice.listIndex = 0;
     } else if (options.enterprise) {
-        const auto found = std::find(listing->titles.begin(), listing->titles.end(),
-                                     *options.enterprise);
+        const auto found =
+            std::find(listing->titles.begin(), listing->titles.end(), *options.enterprise);
         if (found == listing->titles.end()) {
             throw UsageError{"the file lists no enterprise \"" + *options.enterprise +
                              "\"; it lists:" + listOf(listing->titles)};
@@ -173,8 +192,9 @@ conversion::EnterpriseChoice chooseEnterprise(const Options& options, Mode mode,
     } else if (!listing->hasSection) {
         choice.listIndex = -1;
     } else if (listing->titles.empty()) {
-        throw UsageError{"the file lists no enterprise yet; choose --new for a new record or "
-                         "--enterprise TITLE for an existing one"};
+        throw UsageError{
+            "the file lists no enterprise yet; choose --new for a new record or "
+            "--enterprise TITLE for an existing one"};
     } else {
         choice.listIndex = 2;
         choice.listText = listing->titles.front();
@@ -196,7 +216,8 @@ conversion::NewEnterpriseFields newRecordFields(const Options& options,
 
 void report(std::ostream& err, const char* message, const std::string& cause) {
     err << message << '\n';
-    if (!cause.empty()) err << cause << '\n';
+    if (!cause.empty())
+        err << cause << '\n';
 }
 
 }  // namespace
@@ -205,7 +226,8 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     try {
         bool helpOrVersion = false;
         const Options options = parseOptions(args, helpOrVersion, out);
-        if (helpOrVersion) return kSaved;
+        if (helpOrVersion)
+            return kSaved;
 
         if (!platform::fileExists(options.infoFile)) {
             report(err, messages::kInfoFileMissing, options.infoFile);
@@ -231,8 +253,8 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
         if (incomeTax) {
             try {
                 choices.enterprise = chooseEnterprise(options, choices.mode, path, fileExists);
-            } catch (const std::string& cause) {
-                report(err, messages::kXmlReadFailed, cause);
+            } catch (const ListingError& e) {
+                report(err, messages::kXmlReadFailed, e.cause);
                 return kUsage;
             }
         }
