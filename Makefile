@@ -20,10 +20,12 @@ build: configure
 test: build
 	@cd $(BUILD) && $(XVFB) ctest --output-on-failure -j$(JOBS)
 
+# GTK's and fontconfig's libraries keep caches to the end of the process: tests/lsan.supp.
 test-sanitize: deps
 	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKOVREL_SANITIZE=ON >/dev/null
 	@cmake --build $(SAN_BUILD) -j$(JOBS)
-	@cd $(SAN_BUILD) && $(XVFB) ctest --output-on-failure -j$(JOBS)
+	@cd $(SAN_BUILD) && LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp$${LSAN_OPTIONS:+:$$LSAN_OPTIONS}" \
+		$(XVFB) ctest --output-on-failure -j$(JOBS)
 
 configure: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null

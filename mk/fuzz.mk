@@ -8,7 +8,7 @@ FUZZ_TARGETS = fuzz_info_file fuzz_declaration fuzz_conversion_run
 .PHONY: fuzz fuzz-ci fuzz-build fuzz-deps
 
 fuzz-deps:
-	@sh scripts/install-fuzz-deps.sh
+	@sh scripts/install-deps.sh clang libclang-rt-14-dev
 
 fuzz-build: deps fuzz-deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

@@ -2,7 +2,7 @@
 .PHONY: screenshots
 
 screenshots: configure
-	@sh scripts/install-imagemagick.sh
+	@sh scripts/install-deps.sh imagemagick
 	@cmake --build $(BUILD) -j$(JOBS) --target kovrel_screenshots
 	@$(XVFB) $(BUILD)/tests/ui/kovrel_screenshots docs
 	@ls docs/window-*.png

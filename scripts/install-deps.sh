@@ -1,7 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages the Linux build and tests need; quick when all are present.
+# Installs Debian packages that are missing; quick when all are present. Without arguments, the
+# packages the Linux build and tests need; with arguments, those packages (for example
+# `install-deps.sh clang libclang-rt-14-dev` for fuzzing).
 set -e
 PACKAGES="cmake make g++ pkg-config libxml2-dev libxml2-utils libgtest-dev googletest libwxgtk3.2-dev xvfb xauth"
+[ $# -gt 0 ] && PACKAGES="$*"
 missing=""
 for p in $PACKAGES; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

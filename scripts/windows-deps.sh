@@ -16,18 +16,8 @@ HOST=x86_64-w64-mingw32
 log() { echo "windows-deps: $*" >&2; }
 
 # --- Debian packages -------------------------------------------------------------------------
-PACKAGES="g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool dpkg-dev googletest make cmake"
-missing=""
-for p in $PACKAGES; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    log "installing:$missing"
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO=sudo
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing >&2
-fi
+sh "$(dirname "$0")/install-deps.sh" g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool \
+    dpkg-dev googletest make cmake >&2
 
 # --- Build flags (part of the cache key) -----------------------------------------------------
 LIBXML2_FLAGS="--host=$HOST --enable-static --disable-shared --without-python --without-iconv \
