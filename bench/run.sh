@@ -7,10 +7,9 @@ CONVERT=$BUILD/src/kovrel-convert
 HERE=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-mkdir -p "$WORK/prefix/dosdevices" "$WORK/d/ebyn"
-ln -s "$WORK/d" "$WORK/prefix/dosdevices/d:"
-export WINEPREFIX="$WORK/prefix"
-FOLDER="$WORK/d/ebyn/beyannameler/12345678901"
+. "$HERE/../scripts/temp-drive.sh"
+use_temp_drive "$WORK"
+FOLDER="$DRIVE_D/ebyn/beyannameler/12345678901"
 
 # seconds and peak kilobytes of one command
 measure() {
@@ -25,9 +24,9 @@ declare -A SECONDS_AT
 for type in GELIR GELIR-OZET KURUMLAR; do
     for n in ${BENCH_N:-50000 200000}; do
         python3 "$HERE/generate.py" info "$type" "$n" "$WORK/beyan.txt"
-        rm -rf "$WORK/d/ebyn/beyannameler"
+        rm -rf "$DRIVE_D/ebyn/beyannameler"
         read -r ks kmem < <(measure "$CONVERT" --drive D --mode create "$WORK/beyan.txt")
-        out=$(find "$WORK/d/ebyn" -name '*.xml')
+        out=$(find "$DRIVE_D/ebyn" -name '*.xml')
         read -r xs _ < <(measure xmllint --noblanks --format "$out")
         size=$(stat -c %s "$out")
         peak_mb=$(awk -v k="$kmem" 'BEGIN { printf "%.1f", k / 1024 }')
@@ -49,7 +48,7 @@ fi
 
 echo
 echo "add mode, one existing enterprise of 100 with 2000 rows each:"
-rm -rf "$WORK/d/ebyn/beyannameler"
+rm -rf "$DRIVE_D/ebyn/beyannameler"
 mkdir -p "$FOLDER"
 python3 "$HERE/generate.py" declaration 100 2000 "$FOLDER/034250_12345678901_GELIR_10_2026.xml"
 python3 "$HERE/generate.py" info GELIR 2000 "$WORK/beyan.txt"

@@ -3,9 +3,8 @@
 set -e
 CONVERT=${1:-build/src/kovrel-convert}
 ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-demo.XXXXXX")
-mkdir -p "$ROOT/prefix/dosdevices" "$ROOT/drive-d/ebyn"
-ln -s "$ROOT/drive-d" "$ROOT/prefix/dosdevices/d:"
-export WINEPREFIX="$ROOT/prefix"
+. "$(dirname "$0")/temp-drive.sh"
+use_temp_drive "$ROOT"
 
 for example in examples/gelir examples/gelir-ozet examples/kurumlar; do
     echo "== $example/beyan.txt"
@@ -13,8 +12,8 @@ for example in examples/gelir examples/gelir-ozet examples/kurumlar; do
 done
 
 echo
-echo "Drive D: is $ROOT/drive-d; the declarations written there:"
-find "$ROOT/drive-d" -type f -name '*.xml' | sort | while read -r file; do
+echo "Drive D: is $DRIVE_D; the declarations written there:"
+find "$DRIVE_D" -type f -name '*.xml' | sort | while read -r file; do
     echo
     echo "== $file ($(wc -c <"$file") bytes, ISO-8859-9, shown as UTF-8)"
     iconv -f ISO-8859-9 -t UTF-8 "$file" | tr -d '\r'

@@ -7,10 +7,9 @@ CONVERT=$1
 EXAMPLES=$2
 ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-cli-test.XXXXXX")
 trap 'rm -rf "$ROOT"' EXIT
-mkdir -p "$ROOT/prefix/dosdevices" "$ROOT/drive-d/ebyn"
-ln -s "$ROOT/drive-d" "$ROOT/prefix/dosdevices/d:"
-export WINEPREFIX="$ROOT/prefix"
-BEYANNAMELER="$ROOT/drive-d/ebyn/beyannameler"
+. "$(dirname "$0")/../../scripts/temp-drive.sh"
+use_temp_drive "$ROOT"
+BEYANNAMELER="$DRIVE_D/ebyn/beyannameler"
 
 fail() {
     echo "FAIL: $*" >&2
