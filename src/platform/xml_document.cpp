@@ -206,10 +206,6 @@ std::string Node::name() const {
     return asChars(node_->name);
 }
 
-bool Node::hasName(std::string_view name) const {
-    return isElementNamed(node_, name);
-}
-
 std::string Node::text() const {
     XmlPtr<xmlChar> content(xmlNodeGetContent(node_));
     return content ? asChars(content.get()) : "";

@@ -26,7 +26,6 @@ class Node {
     xmlNode* raw() const { return node_; }
 
     std::string name() const;
-    bool hasName(std::string_view name) const;
     // The text content of the node and its descendants.
     std::string text() const;
     // Replaces the content by one text node (none for an empty text); escaped when saved.
