@@ -7,7 +7,7 @@ namespace kovrel::conversion {
 // A failure of the run after the declaration is loaded; the message is the cause shown below
 // the run's failure message.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -34,7 +34,7 @@ struct RunOutcome {
 };
 
 // One press of the start button: from beyan.txt to the saved declaration.
-RunOutcome ConversionRun(const infofile::DeclarationHeader& header,
-                         const std::string& infoFilePath, const RunChoices& choices);
+RunOutcome ConversionRun(const infofile::DeclarationHeader& header, const std::string& infoFilePath,
+                         const RunChoices& choices);
 
 }  // namespace kovrel::conversion

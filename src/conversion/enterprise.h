@@ -27,7 +27,7 @@ struct NewEnterpriseFields {
 // 2 and up an existing enterprise, -1 nothing selected.
 struct EnterpriseChoice {
     int listIndex = -1;
-    std::string listText;                // the chosen title for index 2 and up
+    std::string listText;                 // the chosen title for index 2 and up
     std::vector<std::string> listTitles;  // the titles listed from entry 2 on
 };
 

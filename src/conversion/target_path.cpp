@@ -4,7 +4,9 @@
 
 namespace kovrel::conversion {
 
-std::string ebynRoot(const std::string& driveText) { return driveText + ":\\"; }
+std::string ebynRoot(const std::string& driveText) {
+    return driveText + ":\\";
+}
 
 std::string targetXmlPath(const std::string& root, const infofile::DeclarationHeader& header) {
     return root + "ebyn\\beyannameler\\" + header.folderTaxNo + "\\" + header.taxOfficeCode + "_" +
@@ -20,7 +22,8 @@ std::vector<std::string> folderSet(const std::string& root,
 std::vector<char> ebynDrives() {
     std::vector<char> letters;
     for (const auto& drive : platform::listDrives()) {
-        if (drive.kind == platform::DriveKind::Removable) continue;
+        if (drive.kind == platform::DriveKind::Removable)
+            continue;
         if (platform::folderExists(std::string(1, drive.letter) + ":\\ebyn"))
             letters.push_back(drive.letter);
     }

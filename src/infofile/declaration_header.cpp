@@ -18,16 +18,21 @@ std::string mappedEscapedTrimmed(std::string_view raw) {
     return std::string(trimSpaces(escapeXml(mapTurkishChars(raw))));
 }
 
-std::string trimmed(std::string_view raw) { return decodeLatin5(trimSpaces(raw)); }
+std::string trimmed(std::string_view raw) {
+    return decodeLatin5(trimSpaces(raw));
+}
 
 }  // namespace
 
-std::string DeclarationHeader::type() const { return textconv::toUpperAscii(declarationType); }
+std::string DeclarationHeader::type() const {
+    return textconv::toUpperAscii(declarationType);
+}
 
 std::optional<HeaderRead> readDeclarationHeader(const std::string& infoFilePath,
                                                 std::string& error) {
     auto in = platform::openForReading(infoFilePath, error);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
 
     LineReader reader(*in);
     std::array<InfoRecord, kHeaderLines> lines;
@@ -75,7 +80,8 @@ std::optional<HeaderRead> readDeclarationHeader(const std::string& infoFilePath,
     h.preparerTaxNo = trimmed(lines[11][0]);
 
     // The identity number names the folder when it is a full 11-character number.
-    if (trimSpaces(lines[4][0]).size() == 11) h.folderTaxNo = h.identityNo;
+    if (trimSpaces(lines[4][0]).size() == 11)
+        h.folderTaxNo = h.identityNo;
     return read;
 }
 

@@ -6,7 +6,8 @@ namespace kovrel::infofile {
 
 InfoRecord splitFields(std::string_view line) {
     InfoRecord fields;
-    if (line.empty()) return fields;
+    if (line.empty())
+        return fields;
     std::size_t start = 0;
     while (true) {
         const auto separator = line.find(kFieldSeparator, start);
@@ -20,10 +21,12 @@ InfoRecord splitFields(std::string_view line) {
 }
 
 std::optional<std::string> LineReader::next() {
-    if (atEnd()) return std::nullopt;
+    if (atEnd())
+        return std::nullopt;
     std::string line;
     std::getline(in_, line, '\r');
-    if (in_.peek() == '\n') in_.get();
+    if (in_.peek() == '\n')
+        in_.get();
     ++lineNumber_;
     return line;
 }

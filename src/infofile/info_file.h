@@ -23,14 +23,14 @@ InfoRecord splitFields(std::string_view line);
 // Reads lines that end at CR LF or a lone CR; a lone LF stays in the line. The last line may
 // lack its line end. Lines of any length.
 class LineReader {
-public:
+  public:
     explicit LineReader(std::istream& in) : in_(in) {}
     // The next line, or nothing at the end of the input.
     std::optional<std::string> next();
     bool atEnd();
     std::size_t lineNumber() const { return lineNumber_; }
 
-private:
+  private:
     std::istream& in_;
     std::size_t lineNumber_ = 0;
 };

@@ -5,7 +5,8 @@ namespace kovrel::platform {
 std::string commandLineText(int argc, char** argv) {
     std::string text;
     for (int i = 1; i < argc; ++i) {
-        if (i > 1) text += ' ';
+        if (i > 1)
+            text += ' ';
         text += argv[i];
     }
     return text;

@@ -7,7 +7,8 @@ namespace kovrel::textconv {
 NormalizedAmount normalizeAmount(std::string_view text, int caret) {
     const auto isSeparator = [](char c) { return c == ',' || c == '.'; };
     int remaining = static_cast<int>(std::count_if(text.begin(), text.end(), isSeparator));
-    if (remaining == 0) return {std::string(text), caret};
+    if (remaining == 0)
+        return {std::string(text), caret};
 
     std::string out;
     out.reserve(text.size());
@@ -31,7 +32,8 @@ NormalizedAmount normalizeAmount(std::string_view text, int caret) {
     const auto point = out.find('.');
     if (point != std::string::npos && out.size() - point - 1 >= 3) {
         out.erase(point, 1);
-        if (commaReplaced && caret < static_cast<int>(out.size())) --caret;
+        if (commaReplaced && caret < static_cast<int>(out.size()))
+            --caret;
     }
     return {out, caret};
 }
