@@ -107,6 +107,15 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
         throw ConversionError("the info file could not be read to its end");
 }
 
+// An existing declaration may hold many table rows: they are loaded compact.
+std::span<const std::string_view> rowsKeptCompact(const std::string& type) {
+    if (type == "GELIR")
+        return incomeTaxRowNames();
+    if (type == "KURUMLAR")
+        return corporateTaxRowNames();
+    return {};
+}
+
 RunOutcome failed(RunOutcome outcome, std::string cause) {
     outcome.end = RunEnd::Failed;
     outcome.cause = std::move(cause);
@@ -154,15 +163,15 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
             content = writeDeclarationSkeleton(header);
         }
         content = textconv::cleanXmlFile(content);
+        const std::string type = header.type();
         std::string parseError;
-        auto doc = platform::xml::Document::parse(content, &parseError);
+        auto doc = platform::xml::Document::parse(content, &parseError, rowsKeptCompact(type));
         content = std::string();
         if (doc.empty())
             throw ConversionError("the declaration file does not parse: " + parseError);
 
         SectionLocator locator(doc);
         std::string enterpriseTitle;
-        const std::string type = header.type();
         if (type == "GELIR") {
             const auto step =
                 prepareEnterprise(locator, choices.enterprise, choices.fields, addMode,

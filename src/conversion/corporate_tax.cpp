@@ -94,6 +94,16 @@ void appendSummaryItem(SectionLocator& locator, const InfoRecord& record) {
 
 }  // namespace
 
+std::span<const std::string_view> corporateTaxRowNames() {
+    static constexpr auto kNames = [] {
+        std::array<std::string_view, kTables.size()> names;
+        for (std::size_t i = 0; i < kTables.size(); ++i)
+            names[i] = kTables[i].rowName;
+        return names;
+    }();
+    return kNames;
+}
+
 void clearCorporateTaxSections(SectionLocator& locator) {
     for (const Table& table : kTables) {
         const Node element = locator.require(table.path);

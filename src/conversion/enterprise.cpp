@@ -10,10 +10,6 @@ namespace {
 
 using platform::xml::Node;
 
-constexpr std::string_view kBalanceSheetPath =
-    "//beyanname/ozel/ekler/ayrintiliBilancoGelirTablosu/ayrintiliBilanco";
-constexpr std::string_view kIncomeStatementPath =
-    "//beyanname/ozel/ekler/ayrintiliBilancoGelirTablosu/ayrintiliGelirTablosu";
 constexpr std::string_view kOzelPath = "//beyanname/ozel";
 
 // The rows of a table whose unvani child holds exactly title. Titles are compared as texts,
@@ -21,8 +17,8 @@ constexpr std::string_view kOzelPath = "//beyanname/ozel";
 std::vector<Node> rowsOfEnterprise(Node table, std::string_view rowName, const std::string& title) {
     std::vector<Node> rows;
     for (const Node row : table.childElements(rowName)) {
-        const auto titles = row.childElements("unvani");
-        if (std::any_of(titles.begin(), titles.end(), [&](Node t) { return t.text() == title; }))
+        const auto titles = row.childTexts("unvani");
+        if (std::find(titles.begin(), titles.end(), title) != titles.end())
             rows.push_back(row);
     }
     return rows;
@@ -67,8 +63,8 @@ EnterpriseStep prepareEnterprise(SectionLocator& locator, const EnterpriseChoice
     } else if (choice.listIndex >= 2) {
         const std::string& title = choice.listText;
         if (!usesBusinessSummary) {
-            removeRowsOfEnterprise(locator, kBalanceSheetPath, "ABsatiri", title);
-            removeRowsOfEnterprise(locator, kIncomeStatementPath, "AGTsatiri", title);
+            removeRowsOfEnterprise(locator, kBalanceSheetPath, kBalanceSheetRow, title);
+            removeRowsOfEnterprise(locator, kIncomeStatementPath, kIncomeStatementRow, title);
         }
         if (const Node ozel = locator.find(kOzelPath)) {
             for (const Node performans : ozel.childElements("performans"))

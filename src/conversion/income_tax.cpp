@@ -14,10 +14,6 @@ using infofile::InfoRecord;
 using platform::xml::Node;
 using textconv::decodeLatin5;
 
-constexpr std::string_view kBalanceSheetPath =
-    "//beyanname/ozel/ekler/ayrintiliBilancoGelirTablosu/ayrintiliBilanco";
-constexpr std::string_view kIncomeStatementPath =
-    "//beyanname/ozel/ekler/ayrintiliBilancoGelirTablosu/ayrintiliGelirTablosu";
 constexpr std::string_view kOzelPath = "//beyanname/ozel";
 constexpr std::string_view kPerformancePath = "//beyanname/ozel/performans";
 constexpr std::string_view kSummaryPath =
@@ -130,15 +126,21 @@ void applyIncomeTaxRecord(SectionLocator& locator, const InfoRecord& record,
         return;
     const std::string& code = record[0];
     if (code == "1" || code == "2") {
-        appendStatementRow(locator, record, enterpriseTitle, kBalanceSheetPath, "ABsatiri", true);
+        appendStatementRow(locator, record, enterpriseTitle, kBalanceSheetPath, kBalanceSheetRow,
+                           true);
     } else if (code == "3") {
-        appendStatementRow(locator, record, enterpriseTitle, kIncomeStatementPath, "AGTsatiri",
-                           false);
+        appendStatementRow(locator, record, enterpriseTitle, kIncomeStatementPath,
+                           kIncomeStatementRow, false);
     } else if (code == "4") {
         appendPerformanceItem(locator, record);
     } else if (usesBusinessSummary) {
         appendSummaryValues(locator, record, enterpriseTitle);
     }
+}
+
+std::span<const std::string_view> incomeTaxRowNames() {
+    static constexpr std::array<std::string_view, 2> kNames{kBalanceSheetRow, kIncomeStatementRow};
+    return kNames;
 }
 
 void clearBusinessSummary(SectionLocator& locator) {

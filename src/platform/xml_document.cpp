@@ -1,5 +1,6 @@
 #include "platform/xml_document.h"
 
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -159,18 +160,6 @@ void dropLayoutWhitespace(xmlNode* parent) {
     }
 }
 
-// The text content of a subtree as it reads once its layout white space is dropped.
-void appendTextContent(const xmlNode* node, std::string& out) {
-    for (const xmlNode* child = node->children; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) {
-            appendTextContent(child, out);
-        } else if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
-                   child->content && !isLayoutWhitespace(child)) {
-            out += asChars(child->content);
-        }
-    }
-}
-
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR |
                               XML_PARSE_NOWARNING | XML_PARSE_NOCDATA;
 
@@ -204,11 +193,6 @@ xmlNode* newTextNode(xmlDoc* doc, std::string_view text) {
 
 std::string Node::name() const {
     return asChars(node_->name);
-}
-
-std::string Node::text() const {
-    XmlPtr<xmlChar> content(xmlNodeGetContent(node_));
-    return content ? asChars(content.get()) : "";
 }
 
 void Node::setText(std::string_view utf8Text) const {
@@ -315,24 +299,13 @@ void appendEscapedText(std::string& out, std::string_view text) {
     }
 }
 
-}  // namespace
-
-Node::ChildLayout Node::childLayout() const {
-    return {savedWithLayout(node_), levelOf(node_) + 1};
-}
-
-Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& leaves,
-                                const ChildLayout& layout) const {
-    const Node element = appendElement(name);
-    if (leaves.empty())
-        return element;
-    const bool indented = layout.indented;
-    const int level = layout.level;
+// The finished markup of a row's leaves as the saver would write them under that layout.
+std::string compactMarkup(const std::vector<Node::Leaf>& leaves, const Node::ChildLayout& layout) {
     std::string markup;
-    for (const Leaf& leaf : leaves) {
-        if (indented) {
+    for (const Node::Leaf& leaf : leaves) {
+        if (layout.indented) {
             markup += '\n';
-            appendIndent(markup, level + 1);
+            appendIndent(markup, layout.level + 1);
         }
         const std::string text =
             isPlainText(leaf.utf8Text) ? std::string(leaf.utf8Text) : xmlSafeText(leaf.utf8Text);
@@ -346,20 +319,135 @@ Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& 
         appendEscapedText(markup, text);
         markup.append("</").append(leaf.name).append(">");
     }
-    if (indented) {
+    if (layout.indented) {
         markup += '\n';
-        appendIndent(markup, level);
+        appendIndent(markup, layout.level);
     }
-    xmlNode* textNode =
-        xmlNewDocTextLen(node_->doc, asXml(markup.data()), static_cast<int>(markup.size()));
-    if (!textNode)
-        throw XmlError("cannot create the element " + std::string(name));
-    textNode->name = xmlStringTextNoenc;  // written as it stands: it is markup already
-    if (!xmlAddChild(element.node_, textNode)) {
-        xmlFreeNode(textNode);
+    return markup;
+}
+
+// A text node written as it stands: the markup is finished already.
+xmlNode* newMarkupNode(xmlDoc* doc, const std::string& markup) {
+    xmlNode* node = xmlNewDocTextLen(doc, asXml(markup.data()), static_cast<int>(markup.size()));
+    if (node)
+        node->name = xmlStringTextNoenc;
+    return node;
+}
+
+// An element whose leaves are kept as markup: its only child is such a text node.
+const xmlNode* compactMarkupOf(const xmlNode* element) {
+    const xmlNode* child = element->children;
+    const bool compact = child && !child->next && child->type == XML_TEXT_NODE &&
+                         child->name == xmlStringTextNoenc && child->content;
+    return compact ? child : nullptr;
+}
+
+std::string unescapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const auto amp = text.find('&');
+        out.append(text.substr(0, amp));
+        if (amp == std::string_view::npos)
+            break;
+        text.remove_prefix(amp);
+        static constexpr std::pair<std::string_view, char> kReferences[] = {
+            {"&lt;", '<'}, {"&gt;", '>'}, {"&amp;", '&'}, {"&#13;", '\r'}};
+        bool known = false;
+        for (const auto& [reference, c] : kReferences) {
+            if (text.starts_with(reference)) {
+                out += c;
+                text.remove_prefix(reference.size());
+                known = true;
+                break;
+            }
+        }
+        if (!known) {
+            out += '&';
+            text.remove_prefix(1);
+        }
+    }
+    return out;
+}
+
+// The leaves of markup that compactMarkup wrote, as (name, text) pairs in order. The text of a
+// leaf holds no '<' (the saver's escaping), so the next '<' ends it.
+std::vector<std::pair<std::string_view, std::string>> leavesOfMarkup(std::string_view markup) {
+    std::vector<std::pair<std::string_view, std::string>> leaves;
+    std::size_t at = markup.find('<');
+    while (at != std::string_view::npos) {
+        const std::size_t nameEnd = markup.find_first_of("/>", at + 1);
+        if (nameEnd == std::string_view::npos)
+            break;
+        const std::string_view name = markup.substr(at + 1, nameEnd - at - 1);
+        if (markup[nameEnd] == '/') {  // "<name/>"
+            leaves.emplace_back(name, std::string());
+            at = markup.find('<', nameEnd);
+            continue;
+        }
+        const std::size_t textEnd = markup.find('<', nameEnd + 1);
+        if (textEnd == std::string_view::npos)
+            break;
+        leaves.emplace_back(name, unescapeText(markup.substr(nameEnd + 1, textEnd - nameEnd - 1)));
+        const std::size_t closeEnd = markup.find('>', textEnd);
+        at = closeEnd == std::string_view::npos ? closeEnd : markup.find('<', closeEnd);
+    }
+    return leaves;
+}
+
+// The text content of a subtree as it reads once its layout white space is dropped; the leaves
+// of compact rows count as the nodes they stand for.
+void appendTextContent(const xmlNode* node, std::string& out) {
+    for (const xmlNode* child = node->children; child; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            appendTextContent(child, out);
+        } else if (child->type == XML_TEXT_NODE && child->name == xmlStringTextNoenc) {
+            for (const auto& leaf : leavesOfMarkup(asChars(child->content)))
+                out += leaf.second;
+        } else if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
+                   child->content && !isLayoutWhitespace(child)) {
+            out += asChars(child->content);
+        }
+    }
+}
+
+}  // namespace
+
+std::string Node::text() const {
+    std::string content;
+    appendTextContent(node_, content);
+    return content;
+}
+
+Node::ChildLayout Node::childLayout() const {
+    return {savedWithLayout(node_), levelOf(node_) + 1};
+}
+
+Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& leaves,
+                                const ChildLayout& layout) const {
+    const Node element = appendElement(name);
+    if (leaves.empty())
+        return element;
+    xmlNode* markup = newMarkupNode(node_->doc, compactMarkup(leaves, layout));
+    if (!markup || !xmlAddChild(element.node_, markup)) {
+        xmlFreeNode(markup);
         throw XmlError("cannot create the element " + std::string(name));
     }
     return element;
+}
+
+std::vector<std::string> Node::childTexts(std::string_view name) const {
+    std::vector<std::string> texts;
+    if (const xmlNode* markup = compactMarkupOf(node_)) {
+        for (auto& [leafName, text] : leavesOfMarkup(asChars(markup->content))) {
+            if (leafName == name)
+                texts.push_back(std::move(text));
+        }
+        return texts;
+    }
+    for (const Node child : childElements(name))
+        texts.push_back(child.text());
+    return texts;
 }
 
 void Node::removeChild(Node child) const {
@@ -388,7 +476,125 @@ Document& Document::operator=(Document&& other) noexcept {
     return *this;
 }
 
-Document Document::parse(std::string_view bytes, std::string* parseError) {
+namespace {
+
+bool isPlainElement(const xmlNode* element) {
+    return !element->properties && !element->nsDef && !element->ns;
+}
+
+// The leaves of a row as they read once the parse is finished, or false when the row holds
+// anything but leaves with text: attributes, comments, nested elements, text of its own.
+bool collectLeaves(const xmlNode* row, std::vector<Node::Leaf>& leaves) {
+    leaves.clear();
+    if (!isPlainElement(row))
+        return false;
+    for (const xmlNode* child = row->children; child; child = child->next) {
+        if (isLayoutWhitespace(child))
+            continue;
+        if (child->type != XML_ELEMENT_NODE || !isPlainElement(child))
+            return false;
+        const xmlNode* text = child->children;
+        // A row made compact already is not a leaf.
+        if (text && (text->next || text->type != XML_TEXT_NODE || !text->content ||
+                     text->name == xmlStringTextNoenc))
+            return false;
+        const bool empty = !text || isLayoutWhitespace(text);
+        leaves.push_back({asChars(child->name), empty ? "" : asChars(text->content)});
+    }
+    return !leaves.empty();
+}
+
+// Turns the rows named in a list into compact elements as soon as the parser has built each,
+// so that a file of many rows never stands in memory as a tree of nodes. Every row is laid out
+// as indented; settleCompactRows corrects the few whose ancestors turn out to hold text.
+class RowCompactor {
+  public:
+    RowCompactor(xmlParserCtxt* ctxt, std::span<const std::string_view> rowNames)
+        : ctxt_(ctxt), rowNames_(rowNames) {
+        if (rowNames.empty())
+            return;
+        ctxt->_private = this;
+        ctxt->sax->endElementNs = &RowCompactor::endElement;
+    }
+    RowCompactor(const RowCompactor&) = delete;
+    RowCompactor& operator=(const RowCompactor&) = delete;
+
+    bool compactedAny() const { return compactedAny_; }
+
+  private:
+    static void endElement(void* context, const xmlChar* localName, const xmlChar* prefix,
+                           const xmlChar* uri) {
+        auto* ctxt = static_cast<xmlParserCtxt*>(context);
+        xmlNode* element = ctxt->node;
+        xmlSAX2EndElementNs(context, localName, prefix, uri);
+        auto* self = static_cast<RowCompactor*>(ctxt->_private);
+        // Entity content is parsed with a context of its own; only the document's rows count.
+        if (self && ctxt == self->ctxt_ && element && element->type == XML_ELEMENT_NODE)
+            self->compact(element);
+    }
+
+    // Called from the parser's C code: nothing may escape. A row that cannot be made compact
+    // stays a tree, which saves the same.
+    void compact(xmlNode* row) noexcept {
+        try {
+            const std::string_view name = asChars(row->name);
+            if (std::find(rowNames_.begin(), rowNames_.end(), name) == rowNames_.end() ||
+                !collectLeaves(row, leaves_))
+                return;
+            xmlNode* markup = newMarkupNode(row->doc, compactMarkup(leaves_, {true, levelOf(row)}));
+            if (!markup)
+                return;
+            xmlFreeNodeList(row->children);
+            row->children = row->last = nullptr;
+            xmlAddChild(row, markup);
+            compactedAny_ = true;
+        } catch (...) {
+        }
+    }
+
+    xmlParserCtxt* ctxt_;
+    std::span<const std::string_view> rowNames_;
+    std::vector<Node::Leaf> leaves_;
+    bool compactedAny_ = false;
+};
+
+bool hasOwnText(const xmlNode* element) {
+    for (const xmlNode* child = element->children; child; child = child->next) {
+        if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE ||
+            child->type == XML_ENTITY_REF_NODE)
+            return true;
+    }
+    return false;
+}
+
+// Lays out each compact row under element again where the saver will not indent it, now that
+// the whole tree is known.
+void settleCompactRows(xmlNode* element, bool plainAncestors) {
+    const bool indented = plainAncestors && !hasOwnText(element);
+    for (xmlNode* child = element->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE)
+            continue;
+        xmlNode* markup = const_cast<xmlNode*>(compactMarkupOf(child));
+        if (!markup) {
+            settleCompactRows(child, indented);
+            continue;
+        }
+        const bool markupIndented = markup->content[0] == '\n';
+        if (markupIndented == indented)
+            continue;
+        const auto parsed = leavesOfMarkup(asChars(markup->content));
+        std::vector<Node::Leaf> leaves;
+        for (const auto& [name, text] : parsed)
+            leaves.push_back({name, text});
+        const std::string relaid = compactMarkup(leaves, {indented, levelOf(child)});
+        xmlNodeSetContentLen(markup, asXml(relaid.data()), static_cast<int>(relaid.size()));
+    }
+}
+
+}  // namespace
+
+Document Document::parse(std::string_view bytes, std::string* parseError,
+                         std::span<const std::string_view> compactRows) {
     xmlInitParser();
     Document document;
     XmlPtr<xmlParserCtxt> ctxt(xmlNewParserCtxt());
@@ -401,6 +607,7 @@ Document Document::parse(std::string_view bytes, std::string* parseError) {
     // substitution, and the library's own limits on depth, text size and expansion stay on.
     const QuietLibrary quiet;
     MemorySource source{bytes};
+    RowCompactor compactor(ctxt.get(), compactRows);
     xmlDoc* doc = xmlCtxtReadIO(ctxt.get(), &MemorySource::read, nullptr, &source,
                                 "declaration.xml", nullptr, kParseOptions);
     // A parser that stopped early (a text node over the library's size limit, say) leaves a
@@ -427,6 +634,8 @@ Document Document::parse(std::string_view bytes, std::string* parseError) {
     }
     dropLayoutWhitespace(reinterpret_cast<xmlNode*>(doc));
     document.doc_ = doc;
+    if (compactor.compactedAny())
+        settleCompactRows(xmlDocGetRootElement(doc), true);
     return document;
 }
 

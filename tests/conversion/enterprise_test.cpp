@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion/conversion_error.h"
+#include "conversion/income_tax.h"
 #include "support/test_support.h"
 
 namespace kovrel::conversion {
@@ -40,7 +41,8 @@ struct Prepared {
 
 Prepared prepare(const std::string& xml, const EnterpriseChoice& choice,
                  const NewEnterpriseFields& fields, bool addMode, bool usesBusinessSummary) {
-    Document doc = Document::parse(xml);
+    // Loaded as a run loads it: the table rows compact.
+    Document doc = Document::parse(xml, nullptr, incomeTaxRowNames());
     SectionLocator locator(doc);
     Prepared p{EnterpriseStep::Continue, "unchanged", Document()};
     p.step =
