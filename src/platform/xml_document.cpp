@@ -591,6 +591,26 @@ void settleCompactRows(xmlNode* element, bool plainAncestors) {
     }
 }
 
+// The library writes a namespace name without escaping it: one holding '<' or '&' would be
+// saved as a file that does not load, one holding a line break or tab would load as another
+// name.
+bool holdsUnwritableNamespace(const xmlNode* element) {
+    for (; element; element = element->next) {
+        if (element->type != XML_ELEMENT_NODE)
+            continue;
+        for (const xmlNs* ns = element->nsDef; ns; ns = ns->next) {
+            const std::string_view href = ns->href ? asChars(ns->href) : "";
+            if (std::any_of(href.begin(), href.end(), [](char c) {
+                    return c == '<' || c == '&' || static_cast<unsigned char>(c) < 32;
+                }))
+                return true;
+        }
+        if (holdsUnwritableNamespace(element->children))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 Document Document::parse(std::string_view bytes, std::string* parseError,
@@ -630,6 +650,12 @@ Document Document::parse(std::string_view bytes, std::string* parseError,
         xmlFreeDoc(doc);
         if (parseError)
             *parseError = "the file has a document type declaration";
+        return document;
+    }
+    if (holdsUnwritableNamespace(xmlDocGetRootElement(doc))) {
+        xmlFreeDoc(doc);
+        if (parseError)
+            *parseError = "a namespace name holds a character that cannot be saved";
         return document;
     }
     dropLayoutWhitespace(reinterpret_cast<xmlNode*>(doc));

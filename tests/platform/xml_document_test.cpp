@@ -78,6 +78,30 @@ TEST(XmlDocumentParse, InvalidXmlGivesEmptyDocumentAndTheParsersMessage) {
     EXPECT_NE(error.find("line 3"), std::string::npos) << error;
 }
 
+// The library writes namespace names as they stand: a file is taken in only when what it saves
+// loads again with the same names.
+TEST(XmlDocumentParse, NamespaceNamesLoadOnlyWhenTheySaveBack) {
+    const struct {
+        const char* document;
+        bool loads;
+    } cases[] = {
+        {"<r xmlns:a=\"u&lt;v\"/>", false},
+        {"<r><s xmlns=\"a&amp;b\"/></r>", false},
+        {"<r xmlns:a=\"a&#9;b\"/>", false},
+        {"<r xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><s xmlns:q='say \"hi\"'/></r>",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document);
+        std::string error;
+        const Document doc = Document::parse(c.document, &error);
+        EXPECT_EQ(doc.empty(), !c.loads) << error;
+        if (c.loads) {
+            EXPECT_EQ(Document::parse(doc.serialize()).serialize(), doc.serialize());
+        }
+    }
+}
+
 TEST(XmlDocumentParse, DropsLayoutWhitespaceButKeepsAValueOfSpaces) {
     const Document doc =
         Document::parse("<a>\r\n\t<b>x y</b>\r\n\t<u>   </u>\r\n\t<e>\r\n\t</e>\r\n</a>");
