@@ -370,29 +370,28 @@ std::string unescapeText(std::string_view text) {
     return out;
 }
 
-// The leaves of markup that compactMarkup wrote, as (name, text) pairs in order. The text of a
-// leaf holds no '<' (the saver's escaping), so the next '<' ends it.
-std::vector<std::pair<std::string_view, std::string>> leavesOfMarkup(std::string_view markup) {
-    std::vector<std::pair<std::string_view, std::string>> leaves;
+// Calls visit(name, escapedText) for each leaf of markup that compactMarkup wrote, in order.
+// The text of a leaf holds no '<' (the saver's escaping), so the next '<' ends it.
+template <typename Visit>
+void forEachLeaf(std::string_view markup, Visit visit) {
     std::size_t at = markup.find('<');
     while (at != std::string_view::npos) {
         const std::size_t nameEnd = markup.find_first_of("/>", at + 1);
         if (nameEnd == std::string_view::npos)
-            break;
+            return;
         const std::string_view name = markup.substr(at + 1, nameEnd - at - 1);
         if (markup[nameEnd] == '/') {  // "<name/>"
-            leaves.emplace_back(name, std::string());
+            visit(name, std::string_view());
             at = markup.find('<', nameEnd);
             continue;
         }
         const std::size_t textEnd = markup.find('<', nameEnd + 1);
         if (textEnd == std::string_view::npos)
-            break;
-        leaves.emplace_back(name, unescapeText(markup.substr(nameEnd + 1, textEnd - nameEnd - 1)));
+            return;
+        visit(name, markup.substr(nameEnd + 1, textEnd - nameEnd - 1));
         const std::size_t closeEnd = markup.find('>', textEnd);
         at = closeEnd == std::string_view::npos ? closeEnd : markup.find('<', closeEnd);
     }
-    return leaves;
 }
 
 // The text content of a subtree as it reads once its layout white space is dropped; the leaves
@@ -402,8 +401,9 @@ void appendTextContent(const xmlNode* node, std::string& out) {
         if (child->type == XML_ELEMENT_NODE) {
             appendTextContent(child, out);
         } else if (child->type == XML_TEXT_NODE && child->name == xmlStringTextNoenc) {
-            for (const auto& leaf : leavesOfMarkup(asChars(child->content)))
-                out += leaf.second;
+            forEachLeaf(asChars(child->content), [&out](std::string_view, std::string_view text) {
+                out += unescapeText(text);
+            });
         } else if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
                    child->content && !isLayoutWhitespace(child)) {
             out += asChars(child->content);
@@ -439,10 +439,11 @@ Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& 
 std::vector<std::string> Node::childTexts(std::string_view name) const {
     std::vector<std::string> texts;
     if (const xmlNode* markup = compactMarkupOf(node_)) {
-        for (auto& [leafName, text] : leavesOfMarkup(asChars(markup->content))) {
-            if (leafName == name)
-                texts.push_back(std::move(text));
-        }
+        forEachLeaf(asChars(markup->content),
+                    [&](std::string_view leafName, std::string_view text) {
+                        if (leafName == name)
+                            texts.push_back(unescapeText(text));
+                    });
         return texts;
     }
     for (const Node child : childElements(name))
@@ -582,10 +583,14 @@ void settleCompactRows(xmlNode* element, bool plainAncestors) {
         const bool markupIndented = markup->content[0] == '\n';
         if (markupIndented == indented)
             continue;
-        const auto parsed = leavesOfMarkup(asChars(markup->content));
+        std::vector<std::string> texts;
         std::vector<Node::Leaf> leaves;
-        for (const auto& [name, text] : parsed)
-            leaves.push_back({name, text});
+        forEachLeaf(asChars(markup->content), [&](std::string_view name, std::string_view text) {
+            texts.push_back(unescapeText(text));
+            leaves.push_back({name, {}});
+        });
+        for (std::size_t i = 0; i < leaves.size(); ++i)
+            leaves[i].utf8Text = texts[i];
         const std::string relaid = compactMarkup(leaves, {indented, levelOf(child)});
         xmlNodeSetContentLen(markup, asXml(relaid.data()), static_cast<int>(relaid.size()));
     }

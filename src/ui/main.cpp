@@ -1,5 +1,6 @@
 #include <wx/app.h>
 
+#include "platform/allocator.h"
 #include "platform/command_line.h"
 #include "platform/window_placement.h"
 #include "ui/dialogs.h"
@@ -10,6 +11,7 @@ namespace {
 class KovrelApp : public wxApp {
   public:
     bool OnInit() override {
+        kovrel::platform::tuneAllocatorForLargeDocuments();
         auto* window = new kovrel::ui::FormMain(kovrel::ui::toolkitDialogs(),
                                                 kovrel::platform::commandLineText(argc, argv));
         window->Form_Load();
