@@ -51,34 +51,6 @@ bool hasTestDrives() {
     return std::getenv("KOVREL_WINE_TEST_DRIVES") != nullptr;
 }
 
-TEST(WindowsDrives, ListedInLetterOrderWithTheirKinds) {
-    if (!hasTestDrives())
-        GTEST_SKIP() << "needs the drives of scripts/windows-test.sh";
-    const auto drives = listDrives();
-    ASSERT_FALSE(drives.empty());
-    EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end(),
-                               [](const Drive& a, const Drive& b) { return a.letter < b.letter; }));
-    EXPECT_TRUE(
-        std::adjacent_find(drives.begin(), drives.end(), [](const Drive& a, const Drive& b) {
-            return a.letter == b.letter;
-        }) == drives.end());
-
-    const struct {
-        char letter;
-        DriveKind kind;
-    } expected[] = {{'C', DriveKind::Fixed},
-                    {'D', DriveKind::Fixed},
-                    {'E', DriveKind::Removable},
-                    {'F', DriveKind::Fixed}};
-    for (const auto& e : expected) {
-        SCOPED_TRACE(std::string(1, e.letter));
-        const auto drive = std::find_if(drives.begin(), drives.end(),
-                                        [&](const Drive& d) { return d.letter == e.letter; });
-        ASSERT_NE(drive, drives.end());
-        EXPECT_EQ(drive->kind, e.kind);
-    }
-}
-
 // D: and E: both hold ebyn, F: does not; E: is removable and so not offered.
 TEST(WindowsDrives, EbynScanSkipsRemovableDrivesAndDrivesWithoutEbyn) {
     if (!hasTestDrives())
@@ -140,14 +112,6 @@ TEST(WindowsFolders, TurkishLettersReachTheFileSystemIntact) {
         expected.push_back(name.wide);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(namesIn(temp.path()), expected);
-}
-
-TEST(WindowsFolders, CreatingNeedsTheParent) {
-    test::TempFolder temp;
-    std::string error;
-    EXPECT_FALSE(createFolder(utf8(temp.path()) + "\\yok\\alt", error));
-    EXPECT_NE(error.find("yok"), std::string::npos) << error;
-    EXPECT_FALSE(folderExists(utf8(temp.path()) + "\\yok"));
 }
 
 TEST(WindowsAtomicSave, ReplacesWholeFilesAndLeavesNoTemporaries) {
