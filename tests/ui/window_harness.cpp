@@ -44,17 +44,6 @@ void pressKey(int keyCode, int modifiers) {
     pump();
 }
 
-ui::Dialogs RecordingDialogs::dialogs() {
-    ui::Dialogs seam;
-    seam.showMessage = [this](const ui::MessageRequest& request) { messages.push_back(request); };
-    seam.askText = [this](const ui::InputRequest& request) {
-        inputs.push_back(request);
-        return answer;
-    };
-    seam.endProgram = [this] { ++endRequests; };
-    return seam;
-}
-
 WindowHarness::WindowHarness(std::string_view letters)
     : drive(letters), firstLetter_(static_cast<char>(std::toupper(letters.at(0)))) {
     for (const char letter : letters)
@@ -77,48 +66,48 @@ std::string WindowHarness::writeInfoFile(const std::string& text) {
     return std::string(1, firstLetter_) + ":\\beyan.txt";
 }
 
-fs::path WindowHarness::declarationFor(const std::string& infoFilePath, char letter) const {
+static infofile::DeclarationHeader headerOf(const std::string& infoFilePath) {
     std::string error;
     const auto read = infofile::readDeclarationHeader(infoFilePath, error);
     if (!read)
         throw std::runtime_error(error);
+    return read->header;
+}
+
+fs::path WindowHarness::declarationFor(const std::string& infoFilePath, char letter) const {
     const std::string root = conversion::ebynRoot(std::string(1, letter));
-    return platform::hostPath(conversion::targetXmlPath(root, read->header));
+    return platform::hostPath(conversion::targetXmlPath(root, headerOf(infoFilePath)));
 }
 
 void WindowHarness::convert(const std::string& infoFilePath, conversion::Mode mode,
                             const std::string& newTitle, char letter) const {
-    std::string error;
-    const auto read = infofile::readDeclarationHeader(infoFilePath, error);
-    if (!read)
-        throw std::runtime_error(error);
     conversion::RunChoices choices;
     choices.driveText = std::string(1, letter);
     choices.mode = mode;
     choices.enterprise.listIndex = 0;
     choices.fields.title = newTitle;
-    const auto outcome = conversion::ConversionRun(read->header, infoFilePath, choices);
+    const auto outcome = conversion::ConversionRun(headerOf(infoFilePath), infoFilePath, choices);
     if (outcome.end != conversion::RunEnd::Completed)
         throw std::runtime_error("fixture run failed: " + outcome.cause);
 }
 
-ui::FormMain& WindowHarness::load(const std::string& commandLine) {
-    window_ = new ui::FormMain(recorded.dialogs(), commandLine);
-    window_->Form_Load();
-    return *window_;
-}
-
-void WindowHarness::show() {
-    if (window_->ended())
-        return;
-    window_->Centre(wxBOTH);
-    window_->Show();
-    pump();
-}
-
 ui::FormMain& WindowHarness::start(const std::string& commandLine) {
-    load(commandLine);
-    show();
+    ui::Dialogs seam;
+    seam.showMessage = [this](const ui::MessageRequest& request) {
+        recorded.messages.push_back(request);
+    };
+    seam.askText = [this](const ui::InputRequest& request) {
+        recorded.inputs.push_back(request);
+        return recorded.answer;
+    };
+    seam.endProgram = [this] { ++recorded.endRequests; };
+    window_ = new ui::FormMain(seam, commandLine);
+    window_->Form_Load();
+    if (!window_->ended()) {
+        window_->Centre(wxBOTH);
+        window_->Show();
+        pump();
+    }
     return *window_;
 }
 

@@ -30,8 +30,6 @@ struct RecordingDialogs {
     std::vector<ui::InputRequest> inputs;
     std::optional<std::string> answer;  // what the input box returns; nothing = cancelled
     int endRequests = 0;
-
-    ui::Dialogs dialogs();
 };
 
 class WindowHarness {
@@ -50,13 +48,9 @@ class WindowHarness {
     void convert(const std::string& infoFilePath, conversion::Mode mode,
                  const std::string& newTitle, char drive = 'D') const;
 
-    // Creates the window and runs Form_Load, as the program entry does, without showing it.
-    ui::FormMain& load(const std::string& commandLine);
-    // Shows the loaded window, centred, unless start-up ended the program.
-    void show();
-    // load, then show.
+    // Creates the window and runs Form_Load as the program entry does, then shows it centred
+    // unless start-up ended the program.
     ui::FormMain& start(const std::string& commandLine);
-    ui::FormMain& window() { return *window_; }
 
     test::TempDrive drive;
     RecordingDialogs recorded;
