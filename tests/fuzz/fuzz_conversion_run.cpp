@@ -3,9 +3,6 @@
 // complete leaves the declaration file exactly as it was, and no run leaves anything beside it.
 //
 // Input: one byte of choices, the info file, kDeclarationMarker, the declaration file.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>

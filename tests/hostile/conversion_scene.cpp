@@ -1,18 +1,41 @@
 #include "hostile/conversion_scene.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "conversion/skeleton.h"
 #include "conversion/target_path.h"
 #include "platform/file_system.h"
-#include "platform/xml_document.h"
-#include "textconv/text_conv.h"
+
+extern char** environ;
 
 namespace kovrel::hostile {
 namespace fs = std::filesystem;
+
+test::InfoHeader corporateHeader() {
+    test::InfoHeader header;
+    header.type = "KURUMLAR";
+    header.taxNo = "3456789012";
+    header.surname = "\x9E\x41H\x98N";  // ŞAHİN
+    return header;
+}
+
+std::string corporateInfo(int rows) {
+    std::vector<std::string> body;
+    for (int i = 0; i < rows; ++i)
+        body.push_back(test::record({"1", std::to_string(100 + i), "1.000,00", "2,00"}));
+    return test::infoFileText(corporateHeader(), body);
+}
 
 ConversionScene::ConversionScene(std::string_view infoBytes)
     : infoFile_(drive_.root() / "beyan.txt") {
@@ -20,26 +43,23 @@ ConversionScene::ConversionScene(std::string_view infoBytes)
     fs::create_directories(drive_.root() / "ebyn");
 }
 
-ConversionScene::ConversionScene(const test::InfoHeader& header,
-                                 const std::vector<std::string>& body)
-    : ConversionScene(test::infoFileText(header, body)) {}
-
 const infofile::DeclarationHeader& ConversionScene::header() {
-    if (!read_) {
+    if (!header_) {
         std::string error;
-        read_ = infofile::readDeclarationHeader(infoFile_, error);
-        if (!read_)
+        const auto read = infofile::readDeclarationHeader(infoFile_, error);
+        if (!read)
             throw std::runtime_error("the header does not read: " + error);
+        header_ = read->header;
     }
-    return read_->header;
-}
-
-std::string ConversionScene::targetXmlPath() {
-    return conversion::targetXmlPath(conversion::ebynRoot("D"), header());
+    return *header_;
 }
 
 fs::path ConversionScene::hostTarget() {
-    return platform::hostPath(targetXmlPath());
+    return platform::hostPath(conversion::targetXmlPath(conversion::ebynRoot("D"), header()));
+}
+
+std::string ConversionScene::skeleton() {
+    return conversion::writeDeclarationSkeleton(header());
 }
 
 void ConversionScene::placeDeclaration(std::string_view bytes) {
@@ -61,62 +81,85 @@ std::vector<std::string> ConversionScene::filesBeside() {
     return names;
 }
 
-conversion::RunOutcome ConversionScene::runInProcess(conversion::Mode mode) {
+conversion::RunOutcome ConversionScene::runInProcess(conversion::Mode mode, bool dryRun) {
     conversion::RunChoices choices;
     choices.driveText = "D";
     choices.mode = mode;
+    choices.dryRun = dryRun;
     return conversion::ConversionRun(header(), infoFile_, choices);
 }
 
-ChildResult ConversionScene::runConverter(const std::vector<std::string>& extraArgs,
-                                          const ChildLimits& limits) {
-    std::vector<std::string> args{"--drive", "D"};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    args.push_back(infoFile_);
-    return hostile::runConverter(args, limits);
+std::vector<std::string> ConversionScene::converterArgs() const {
+    return {KOVREL_CONVERT, "--drive", "D", "--mode", "add", infoFile_};
 }
 
-test::InfoHeader corporateHeader() {
-    test::InfoHeader header;
-    header.type = "KURUMLAR";
-    header.taxNo = "3456789012";
-    header.surname =
-        "\x9E"
-        "AH\x98"
-        "N";  // ŞAHİN
-    return header;
+ConverterEnd ConversionScene::runConverter(std::optional<rlim_t> fileSizeLimit) {
+    std::string command = "exec '" KOVREL_MEASURE_PEAK "' ";
+    command += fileSizeLimit ? std::to_string(*fileSizeLimit) : "-";
+    for (const auto& arg : converterArgs())
+        command += " '" + arg + "'";
+    // The messages through a pipe: the limit on file sizes must not cut them.
+    FILE* pipe = ::popen((command + " 2>&1 >/dev/null").c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot start " + command);
+    std::string err;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        err.append(buffer, got);
+    ::pclose(pipe);
+
+    // kovrel_measure_peak's report follows the converter's messages on a line of its own.
+    const auto report = err.rfind("\nkovrel_measure_peak ");
+    if (report == std::string::npos)
+        throw std::runtime_error("kovrel_measure_peak reported nothing: " + err);
+    ConverterEnd end;
+    std::string tag;
+    std::istringstream(err.substr(report + 1)) >> tag >> end.exitCode >> end.signal >>
+        end.peakRssKb;
+    end.err = err.substr(0, report);
+    return end;
 }
 
-std::vector<std::string> corporateBody() {
-    return {test::record({"1", "100", "25.400,00", "18.200,00"}),
-            test::record({"11", "Kasa & banka"}), test::record({"4", "1", "165.400,00"})};
+pid_t startProcess(const std::vector<std::string>& argv) {
+    std::vector<char*> pointers;
+    for (const auto& arg : argv)
+        pointers.push_back(const_cast<char*>(arg.c_str()));
+    pointers.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = -1;
+    const int failed =
+        ::posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        throw std::runtime_error("cannot start " + argv[0]);
+    return pid;
 }
 
-void expectCorporateBodyWritten(std::string_view savedBytes) {
-    std::string error;
-    const auto doc = platform::xml::Document::parse(textconv::cleanXmlFile(savedBytes), &error);
-    ASSERT_FALSE(doc.empty()) << "the saved declaration does not load: " << error;
-    EXPECT_EQ(test::compactXml(doc.selectSingleNode("//beyanname/ozel/ekler/tdhpAktif")),
-              "<tdhpAktif><tdhpAktifSatiri><kod>100</kod><od>25.400,00</od>"
-              "<cd>18.200,00</cd></tdhpAktifSatiri></tdhpAktif>");
-    // compactXml shows texts unescaped: the footnote's "&" reads back as itself.
-    EXPECT_EQ(test::compactXml(doc.selectSingleNode("//beyanname/ozel/ekler/tdhpAktifDipnot")),
-              "<tdhpAktifDipnot><tdhpAktifDipnotSatiri><deger>Kasa & banka</deger>"
-              "</tdhpAktifDipnotSatiri></tdhpAktifDipnot>");
-    EXPECT_EQ(test::compactXml(doc.selectSingleNode("//beyanname/ozel/maliBilgiler")),
-              "<maliBilgiler><aktifToplam>165.400,00</aktifToplam></maliBilgiler>");
-    EXPECT_EQ(doc.selectSingleNode("//beyanname/genel/mukellef/soyadi").text(), "ŞAHİN");
-}
-
-void expectPeakWithinBound(const ChildResult& result, std::string_view what) {
-    std::cout << "[ memory   ] " << what << ": peak " << result.peakRssKb / 1024 << " MB\n";
-    if (!kUnderAddressSanitizer) {
-        EXPECT_LT(result.peakRssKb, kPeakRssLimitKb) << what;
+int reap(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            throw std::runtime_error("waitpid failed");
     }
+    return status;
 }
 
-std::string skeletonFor(const infofile::DeclarationHeader& header) {
-    return conversion::writeDeclarationSkeleton(header);
+void expectRefusal(const ConverterEnd& end, int exitCode, std::string_view message,
+                   std::string_view causePart) {
+    std::cout << "[ memory   ] peak " << end.peakRssKb / 1024 << " MB\n";
+    ASSERT_EQ(end.signal, 0) << "the converter crashed\n" << end.err;
+    EXPECT_EQ(end.exitCode, exitCode) << end.err;
+    const auto lineEnd = end.err.find('\n');
+    EXPECT_EQ(end.err.substr(0, lineEnd), message);
+    const std::string cause = lineEnd == std::string::npos ? "" : end.err.substr(lineEnd + 1);
+    EXPECT_TRUE(cause.find(causePart) != std::string::npos) << causePart << " not in " << cause;
+    EXPECT_EQ(std::count(cause.begin(), cause.end(), '\n'), 1) << cause;
+    if (!kUnderAddressSanitizer) {
+        EXPECT_LT(end.peakRssKb, 1'000'000'000L / 1024);
+    }
 }
 
 }  // namespace kovrel::hostile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,60 +9,59 @@
 #include <vector>
 
 #include "conversion/conversion_run.h"
-#include "hostile/child_process.h"
 #include "infofile/declaration_header.h"
 #include "support/test_support.h"
 
-// One conversion on a temporary drive D: an info file beside the drive's ebyn tree, the
-// declaration file where the header's path leads, and two ways to run: the core in-process or
-// the real converter as a child process.
+// One conversion on a temporary drive D: an info file beside the drive's ebyn tree and the
+// declaration where its header leads, run by the core in-process or by the real converter.
 namespace kovrel::hostile {
+
+// A corporate tax return of a taxpayer whose surname holds Turkish letters (code page 857).
+test::InfoHeader corporateHeader();
+// Its info file with that many asset rows.
+std::string corporateInfo(int rows = 1);
+
+struct ConverterEnd {
+    int exitCode = -1;  // -1 when a signal ended it
+    int signal = 0;
+    std::string err;
+    long peakRssKb = 0;
+};
 
 class ConversionScene {
   public:
-    // An info file of these exact bytes.
-    explicit ConversionScene(std::string_view infoBytes);
-    ConversionScene(const test::InfoHeader& header, const std::vector<std::string>& body);
+    explicit ConversionScene(std::string_view infoBytes = corporateInfo());
 
     const std::filesystem::path& infoFile() const { return infoFile_; }
-    // The header as start-up reads it; throws (failing the test) when it does not read.
-    const infofile::DeclarationHeader& header();
-    // The declaration's path as the program names it ("D:\ebyn\...") and on the host.
-    std::string targetXmlPath();
+    // Throws (failing the test) when the header does not read.
     std::filesystem::path hostTarget();
-
-    // Puts a declaration file in place, as an earlier run would have left it.
+    // The skeleton a new run writes: the declaration as an earlier run left it.
+    std::string skeleton();
     void placeDeclaration(std::string_view bytes);
     std::string declarationOnDisk();
-    // Everything in the declaration's folder except the declaration itself.
+    // Everything in the declaration's folder but the declaration.
     std::vector<std::string> filesBeside();
 
-    conversion::RunOutcome runInProcess(conversion::Mode mode = conversion::Mode::AddToExisting);
-    // kovrel-convert --drive D <extraArgs> <info file>
-    ChildResult runConverter(const std::vector<std::string>& extraArgs = {"--mode", "add"},
-                             const ChildLimits& limits = {});
+    conversion::RunOutcome runInProcess(conversion::Mode mode = conversion::Mode::AddToExisting,
+                                        bool dryRun = false);
+    // kovrel-convert --drive D --mode add <info file>
+    std::vector<std::string> converterArgs() const;
+    // The converter under kovrel_measure_peak; beyond fileSizeLimit a write fails as on a
+    // full disk.
+    ConverterEnd runConverter(std::optional<rlim_t> fileSizeLimit = std::nullopt);
 
   private:
+    const infofile::DeclarationHeader& header();
+
     test::TempDrive drive_;
     std::filesystem::path infoFile_;
-    std::optional<infofile::HeaderRead> read_;
+    std::optional<infofile::DeclarationHeader> header_;
 };
 
-// A corporate tax return of a taxpayer whose surname holds Turkish letters (code page 857
-// bytes, as the accounting program writes them).
-test::InfoHeader corporateHeader();
-// Three corporate tax records: an asset row, an asset footnote and a summary item.
-std::vector<std::string> corporateBody();
-// What those three records make of a declaration (checked against the mapping by hand); the
-// declaration keeps the taxpayer's surname.
-void expectCorporateBodyWritten(std::string_view savedBytes);
-
-// The skeleton a new run writes for the header, as bytes (ISO-8859-9).
-std::string skeletonFor(const infofile::DeclarationHeader& header);
-
-// Peak memory that no input may push a run beyond: 1 GB (10^9 bytes), in the kilobytes of
-// ru_maxrss.
-inline constexpr long kPeakRssLimitKb = 1'000'000'000L / 1024;
+// Starts argv with its output to /dev/null.
+pid_t startProcess(const std::vector<std::string>& argv);
+// Waits for the process to end; its wait status.
+int reap(pid_t pid);
 
 // Under AddressSanitizer a peak holds shadow memory and freed blocks in quarantine, and a file
 // of hundreds of megabytes takes minutes: those are measured in the normal build.
@@ -70,7 +71,9 @@ inline constexpr bool kUnderAddressSanitizer = true;
 inline constexpr bool kUnderAddressSanitizer = false;
 #endif
 
-// Checks the converter's peak against the bound (outside AddressSanitizer) and prints it.
-void expectPeakWithinBound(const ChildResult& result, std::string_view what);
+// The converter refused: that exit code, the message, then one line of cause holding
+// causePart and nothing more (a sanitizer's report would be more), at a peak below 1 GB.
+void expectRefusal(const ConverterEnd& end, int exitCode, std::string_view message,
+                   std::string_view causePart);
 
 }  // namespace kovrel::hostile

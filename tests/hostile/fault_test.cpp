@@ -1,6 +1,6 @@
-// Faults of the file system during a run: a read-only declaration, a read-only folder, a folder
-// that cannot be made, a disk that fills up during the save. The run ends with its failure
-// message; the declaration is the one that was there before and nothing is left beside it.
+// Faults of the file system during a run: a read-only declaration or folder, a folder that
+// cannot be made, a disk that fills up during the save. The run fails with its message, the
+// declaration is the one that was there before and nothing is left beside it.
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -15,7 +15,6 @@ namespace kovrel::hostile {
 namespace {
 
 namespace fs = std::filesystem;
-namespace messages = conversion::messages;
 using conversion::Mode;
 using conversion::RunEnd;
 
@@ -45,112 +44,71 @@ class WithoutRootOverride {
     bool active_ = false;
 };
 
-// A corporate tax declaration from an earlier run, about to be updated.
-class FaultTest : public testing::Test {
-  protected:
-    ConversionScene scene{corporateHeader(), corporateBody()};
-    std::string before = skeletonFor(scene.header());
+// What the run may not write: the declaration, its folder, or (the folder removed) the folder
+// where the taxpayer's folder would be made.
+enum class Denied { Declaration, Folder, NewFolder };
 
-    void SetUp() override { scene.placeDeclaration(before); }
+TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
+    struct Case {
+        const char* name;
+        Denied denied;
+        Mode mode;
+    };
+    const Case cases[] = {{"read-only declaration", Denied::Declaration, Mode::AddToExisting},
+                          {"read-only folder, add", Denied::Folder, Mode::AddToExisting},
+                          {"read-only folder, create", Denied::Folder, Mode::CreateNew},
+                          {"folder cannot be made", Denied::NewFolder, Mode::CreateNew}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConversionScene scene;
+        const std::string before = scene.skeleton();
+        scene.placeDeclaration(before);
+        const fs::path folder = scene.hostTarget().parent_path();
+        if (c.denied == Denied::NewFolder)
+            fs::remove_all(folder);
+        fs::permissions(c.denied == Denied::Declaration ? scene.hostTarget()
+                        : c.denied == Denied::Folder    ? folder
+                                                        : folder.parent_path(),
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        const WithoutRootOverride unprivileged;
+        ASSERT_TRUE(unprivileged.active());
 
-    void expectUntouched() {
-        EXPECT_EQ(scene.declarationOnDisk(), before);
-        EXPECT_TRUE(scene.filesBeside().empty());
-    }
-};
-
-TEST_F(FaultTest, ReadOnlyDeclarationFailsTheRunAndStaysAsItWas) {
-    fs::permissions(scene.hostTarget(),
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const WithoutRootOverride unprivileged;
-    ASSERT_TRUE(unprivileged.active());
-
-    const auto outcome = scene.runInProcess();
-
-    EXPECT_EQ(outcome.end, RunEnd::Failed);
-    EXPECT_FALSE(outcome.cause.empty());
-    expectUntouched();
-}
-
-TEST_F(FaultTest, ReadOnlyFolderFailsTheRunAndLeavesTheDeclaration) {
-    const fs::path folder = scene.hostTarget().parent_path();
-    fs::permissions(folder,
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    const WithoutRootOverride unprivileged;
-    ASSERT_TRUE(unprivileged.active());
-
-    for (const Mode mode : {Mode::AddToExisting, Mode::CreateNew}) {
-        const auto outcome = scene.runInProcess(mode);
+        const auto outcome = scene.runInProcess(c.mode);
 
         EXPECT_EQ(outcome.end, RunEnd::Failed);
-        expectUntouched();
+        EXPECT_FALSE(outcome.cause.empty());
+        if (c.denied == Denied::NewFolder) {
+            EXPECT_FALSE(fs::exists(folder));
+        } else {
+            EXPECT_EQ(scene.declarationOnDisk(), before);
+            EXPECT_TRUE(scene.filesBeside().empty());
+        }
     }
 }
 
-TEST_F(FaultTest, TaxpayerFolderThatCannotBeMadeFailsTheRun) {
-    const fs::path taxpayerFolder = scene.hostTarget().parent_path();
-    fs::remove_all(taxpayerFolder);
-    fs::permissions(taxpayerFolder.parent_path(),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    const WithoutRootOverride unprivileged;
-    ASSERT_TRUE(unprivileged.active());
+// A limit on the size of the files the converter writes fills its disk during the save.
+TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
+    ConversionScene scene(corporateInfo(3000));  // a declaration that takes many write calls
+    const std::string before = scene.skeleton();
+    scene.placeDeclaration(before);
+    const std::string toBeSaved = scene.runInProcess(Mode::AddToExisting, true).document;
+    ASSERT_GT(toBeSaved.size(), 64u * 1024);
 
-    const auto outcome = scene.runInProcess(Mode::CreateNew);
+    for (const rlim_t room : {rlim_t{0}, rlim_t{4096}, toBeSaved.size() - 1, toBeSaved.size()}) {
+        SCOPED_TRACE(room);
 
-    EXPECT_EQ(outcome.end, RunEnd::Failed);
-    EXPECT_FALSE(fs::exists(taxpayerFolder));
-}
+        const auto end = scene.runConverter(room);
 
-// A disk that fills up during the save: the converter runs with a limit on the size of the
-// files it writes.
-class DiskFullTest : public testing::Test {
-  protected:
-    // Enough records that the declaration spans many write calls.
-    ConversionScene scene{corporateHeader(), manyRecords()};
-    std::string before = skeletonFor(scene.header());
-    std::string toBeSaved;
-
-    void SetUp() override {
-        scene.placeDeclaration(before);
-        conversion::RunChoices choices;
-        choices.driveText = "D";
-        choices.dryRun = true;
-        toBeSaved = conversion::ConversionRun(scene.header(), scene.infoFile(), choices).document;
-        ASSERT_GT(toBeSaved.size(), 64u * 1024);
-    }
-
-    static std::vector<std::string> manyRecords() {
-        std::vector<std::string> body = corporateBody();
-        for (int i = 0; i < 3000; ++i)
-            body.push_back(test::record({"3", std::to_string(600 + i), "1.000,00", "2.000,00"}));
-        return body;
-    }
-};
-
-TEST_F(DiskFullTest, SaveFailsWithTheRunsMessageAndKeepsTheOldDeclaration) {
-    const std::pair<const char*, rlim_t> rooms[] = {
-        {"no room", 0}, {"4 kB", 4096}, {"one byte short", toBeSaved.size() - 1}};
-    for (const auto& [name, room] : rooms) {
-        SCOPED_TRACE(name);
-
-        const auto result = scene.runConverter({"--mode", "add"}, {.fileSizeLimit = room});
-
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_EQ(firstLine(result.err), messages::kRunFailed);
-        EXPECT_EQ(scene.declarationOnDisk(), before);
+        if (room < toBeSaved.size()) {
+            expectRefusal(end, 1, conversion::messages::kRunFailed, "cannot write");
+            EXPECT_TRUE(scene.declarationOnDisk() == before);
+        } else {
+            EXPECT_EQ(end.exitCode, 0) << end.err;
+            EXPECT_TRUE(scene.declarationOnDisk() == toBeSaved);
+        }
         EXPECT_TRUE(scene.filesBeside().empty());
     }
-}
-
-// The limit is harmless when the file fits: it is the missing room that fails the save.
-TEST_F(DiskFullTest, SaveWithExactlyEnoughRoomCompletes) {
-    const auto result = scene.runConverter({"--mode", "add"}, {.fileSizeLimit = toBeSaved.size()});
-
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(scene.declarationOnDisk() == toBeSaved);
-    EXPECT_TRUE(scene.filesBeside().empty());
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// Runs a program and reports on file descriptor 3 how it ended and its peak resident memory:
-// "<exit code> <signal> <peak kB>". A child forked from a large test process starts with the
-// parent's pages counted in its ru_maxrss; forked from this small process, the peak is the
-// program's own.
+// Runs a program and adds to its standard error a line "kovrel_measure_peak <exit code>
+// <signal> <peak kB>". Forked from a large test process, a child's ru_maxrss would count the
+// parent's pages; forked from this small one, the peak is the program's own.
 // Usage: kovrel_measure_peak FILE_SIZE_LIMIT|- PROGRAM [ARGS...]
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,22 +13,20 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s FILE_SIZE_LIMIT|- PROGRAM [ARGS...]\n", argv[0]);
+    if (argc < 3)
         return 125;
+    if (std::strcmp(argv[1], "-") != 0) {
+        // Inherited by the program: a write beyond the limit fails with EFBIG, as on a full disk.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlim_t bytes = std::strtoull(argv[1], nullptr, 10);
+        const rlimit limit{bytes, bytes};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 126;
     }
     const pid_t pid = fork();
     if (pid < 0)
         return 126;
     if (pid == 0) {
-        close(3);
-        if (std::strcmp(argv[1], "-") != 0) {
-            // A write beyond the limit then fails with EFBIG, as on a full disk.
-            signal(SIGXFSZ, SIG_IGN);
-            const rlim_t bytes = std::strtoull(argv[1], nullptr, 10);
-            const rlimit limit{bytes, bytes};
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
         execv(argv[2], argv + 2);
         _exit(127);
     }
@@ -39,8 +36,8 @@ int main(int argc, char** argv) {
         if (errno != EINTR)
             return 126;
     }
-    const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    dprintf(3, "%d %d %ld\n", exitCode, signal, usage.ru_maxrss);
+    std::fprintf(stderr, "\nkovrel_measure_peak %d %d %ld\n",
+                 WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                 WIFSIGNALED(status) ? WTERMSIG(status) : 0, usage.ru_maxrss);
     return 0;
 }
