@@ -44,7 +44,7 @@ void expectState(const ui::FormMain& window, const WindowState& expected) {
             continue;
         SCOPED_TRACE(control->GetLabel().utf8_string());
         EXPECT_TRUE(client.Contains(control->GetRect()));
-        if (!wxDynamicCast(control, wxStaticBox) && control != window.lblXMLF) {
+        if (!control->IsKindOf(wxCLASSINFO(wxStaticBox)) && control != window.lblXMLF) {
             EXPECT_GE(control->GetSize().x, control->GetBestSize().x);
             EXPECT_GE(control->GetSize().y, control->GetBestSize().y);
         }
