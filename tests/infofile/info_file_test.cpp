@@ -9,22 +9,7 @@
 namespace kovrel::infofile {
 namespace {
 
-TEST(SplitFields, SplitsAtEveryByte179) {
-    const struct {
-        std::string line;
-        InfoRecord fields;
-    } cases[] = {
-        {"", {}},
-        {" ", {" "}},
-        {"1\xB3\xB3x", {"1", "", "x"}},
-        {"\xB3", {"", ""}},
-        {" 60 \xB3  a  ", {" 60 ", "  a  "}},
-        {"\x9E\xB2\xB4\xDA\ta\nb", {"\x9E\xB2\xB4\xDA\ta\nb"}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(splitFields(c.line), c.fields) << c.line;
-}
-
+// A lone CR ends a line as CR LF does; a lone LF is part of the line.
 TEST(LineReader, LineEndsAndLineNumbers) {
     const struct {
         const char* what;
@@ -36,7 +21,6 @@ TEST(LineReader, LineEndsAndLineNumbers) {
         {"lone LF stays in the line", "a\nb\r\nc\n", {"a\nb", "c\n"}},
         {"last line without line end", "a\r\nb", {"a", "b"}},
         {"CR then CR LF", "a\r\r\nb", {"a", "", "b"}},
-        {"LF CR is LF in line then CR", "\n\r", {"\n"}},
         {"NUL is an ordinary byte", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
     };
     for (const auto& c : cases) {

@@ -11,24 +11,22 @@ using test::compactXml;
 
 constexpr const char* kLatin5Declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-9\"?>";
 
-// Every document type declaration is refused, so no entity of any kind reaches the tree.
+// Every document type declaration is refused, so no entity of any kind reaches the tree, and
+// the message does not quote what an entity would have read.
 TEST(XmlDocumentParse, RefusesDocumentTypesAndEntities) {
     test::TempFolder folder;
-    const auto secret = folder.path() / "secret.txt";
-    test::writeBytes(secret, "GIZLI-ICERIK");
-    const auto dtd = folder.path() / "evil.dtd";
-    test::writeBytes(dtd, "<!ENTITY leak SYSTEM \"file://" + secret.string() + "\">");
-
+    const std::string secret = "file://" + (folder.path() / "secret.txt").string();
+    const std::string dtd = "file://" + (folder.path() / "evil.dtd").string();
+    test::writeBytes(folder.path() / "secret.txt", "GIZLI-ICERIK");
+    test::writeBytes(folder.path() / "evil.dtd", "<!ENTITY leak SYSTEM \"" + secret + "\">");
     for (const std::string& bytes : {
-             "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secret.string() + "\">]><r>&x;</r>",
-             "<!DOCTYPE r SYSTEM \"file://" + dtd.string() + "\"><r>&leak;</r>",
-             "<!DOCTYPE r [<!ENTITY % p SYSTEM \"file://" + dtd.string() + "\"> %p;]><r>&leak;</r>",
-             std::string("<!DOCTYPE r><r>x</r>"),
+             "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]><r>&x;</r>",
+             "<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>&leak;</r>",
+             "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>&leak;</r>",
          }) {
         SCOPED_TRACE(bytes);
         std::string error;
-        const Document doc = Document::parse(bytes, &error);
-        EXPECT_TRUE(doc.empty());
+        EXPECT_TRUE(Document::parse(bytes, &error).empty());
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find("GIZLI"), std::string::npos);
     }
@@ -58,22 +56,19 @@ TEST(XmlDocumentParse, NamespaceNamesLoadOnlyWhenTheySaveBack) {
     }
 }
 
-TEST(XmlDocumentParse, DropsLayoutWhitespaceButKeepsAValueOfSpaces) {
-    const Document doc =
-        Document::parse("<a>\r\n\t<b>x y</b>\r\n\t<u>   </u>\r\n\t<e>\r\n\t</e>\r\n</a>");
-    EXPECT_EQ(compactXml(doc.root()), "<a><b>x y</b><u>   </u><e/></a>");
-}
-
+// Layout white space is dropped on loading, a value of spaces kept.
+// Text is escaped once when written; a character the encoding lacks becomes a reference.
 TEST(XmlDocumentSerialize, UsesDeclaredEncodingCrLfAndLibraryIndentation) {
     // ÇüçıöİÖÜŞşĞğ in ISO-8859-9.
     const std::string turkish = "\xC7\xFC\xE7\xFD\xF6\xDD\xD6\xDC\xDE\xFE\xD0\xF0";
     const Document doc = Document::parse(std::string(kLatin5Declaration) + "\r\n<a>\r\n\t<b>" +
-                                         turkish + "</b>\r\n\t<c/></a>");
+                                         turkish + "</b>\r\n\t<u>   </u>\r\n\t<c>\r\n\t</c></a>");
     ASSERT_FALSE(doc.empty());
     EXPECT_EQ(doc.root().firstChildElement().text(), "ÇüçıöİÖÜŞşĞğ");
-    doc.root().appendElement("d").setText("ğ");
+    doc.root().appendElement("d").setText("ğ & < &amp; €");
     EXPECT_EQ(doc.serialize(), std::string(kLatin5Declaration) + "\r\n<a>\r\n  <b>" + turkish +
-                                   "</b>\r\n  <c/>\r\n  <d>\xF0</d>\r\n</a>\r\n");
+                                   "</b>\r\n  <u>   </u>\r\n  <c/>\r\n  <d>\xF0 &amp; &lt; "
+                                   "&amp;amp; &#8364;</d>\r\n</a>\r\n");
 
     EXPECT_EQ(Document::parse("<a>\xC5\x9F</a>").serialize(),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<a>\xC5\x9F</a>\r\n");
@@ -90,12 +85,8 @@ TEST(XmlDocumentSetText, EscapesOnceWhenWrittenAndReadsBackExactly) {
         const std::string saved = doc.serialize();
         EXPECT_EQ(Document::parse(saved).root().firstChildElement().text(), text) << saved;
     }
-    Document doc = Document::parse(std::string(kLatin5Declaration) + "<a><v>x</v></a>");
-    const Node v = doc.root().firstChildElement();
-    v.setText("a & b < c &amp; 5 €");
-    EXPECT_NE(doc.serialize().find("<v>a &amp; b &lt; c &amp;amp; 5 &#8364;</v>"),
-              std::string::npos);
-    v.setText("");
+    Document doc = Document::parse("<a><v>x</v></a>");
+    doc.root().firstChildElement().setText("");
     EXPECT_EQ(compactXml(doc.root()), "<a><v/></a>");
 }
 

@@ -1,8 +1,5 @@
 #include "support/test_support.h"
 
-#include "conversion/skeleton.h"
-#include "infofile/declaration_header.h"
-
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -14,19 +11,16 @@ namespace kovrel::test {
 namespace fs = std::filesystem;
 namespace {
 
-void setWinePrefix(const std::string& value) {
-#ifdef _WIN32
-    _putenv_s("WINEPREFIX", value.c_str());
-#else
-    ::setenv("WINEPREFIX", value.c_str(), 1);
-#endif
+char lower(char letter) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
 }
 
-void clearWinePrefix() {
+// Sets WINEPREFIX to value, or removes it when value is null.
+void setWinePrefix(const std::string* value) {
 #ifdef _WIN32
-    _putenv_s("WINEPREFIX", "");  // an empty value removes the variable
+    _putenv_s("WINEPREFIX", value ? value->c_str() : "");  // an empty value removes it
 #else
-    ::unsetenv("WINEPREFIX");
+    value ? ::setenv("WINEPREFIX", value->c_str(), 1) : ::unsetenv("WINEPREFIX");
 #endif
 }
 
@@ -65,23 +59,18 @@ TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.empty() ? 
     for (const char letter : letters) {
         const fs::path root = rootOf(letter);
         fs::create_directories(root);
-        link(std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(letter)))) +
-                 ":",
-             root);
+        link(std::string(1, lower(letter)) + ":", root);
     }
-    setWinePrefix((base_.path() / "prefix").string());
+    const std::string prefix = (base_.path() / "prefix").string();
+    setWinePrefix(&prefix);
 }
 
 TempDrive::~TempDrive() {
-    if (hadPrefix_)
-        setWinePrefix(oldPrefix_);
-    else
-        clearWinePrefix();
+    setWinePrefix(hadPrefix_ ? &oldPrefix_ : nullptr);
 }
 
 fs::path TempDrive::rootOf(char letter) const {
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-    return base_.path() / (std::string("drive-") + lower);
+    return base_.path() / (std::string("drive-") + lower(letter));
 }
 
 void TempDrive::link(const std::string& name, const fs::path& target) const {
@@ -111,13 +100,10 @@ std::string readBytes(const fs::path& file) {
 
 std::string record(std::initializer_list<std::string_view> fields) {
     std::string line;
-    bool first = true;
-    for (const std::string_view field : fields) {
-        if (!first)
-            line += '\xB3';
-        line += field;
-        first = false;
-    }
+    for (const std::string_view field : fields)
+        (line += field) += '\xB3';
+    if (!line.empty())
+        line.pop_back();  // the separator after the last field
     return line;
 }
 
@@ -155,21 +141,6 @@ std::string compactXml(platform::xml::Node node) {
     for (const auto& child : children)
         out += compactXml(child);
     return out + "</" + node.name() + ">";
-}
-
-platform::xml::Document reparse(const platform::xml::Document& doc) {
-    return platform::xml::Document::parse(doc.serialize());
-}
-
-platform::xml::Document skeletonDocument(std::string_view declarationType,
-                                         bool usesBusinessSummary) {
-    infofile::DeclarationHeader header;
-    header.declarationType = declarationType;
-    header.usesBusinessSummary = usesBusinessSummary;
-    header.taxNo = header.folderTaxNo = "1234567890";
-    header.taxOfficeCode = "034260";
-    header.periodText = header.year = "2023";
-    return platform::xml::Document::parse(conversion::writeDeclarationSkeleton(header));
 }
 
 }  // namespace kovrel::test

@@ -89,11 +89,4 @@ std::string infoFileText(const InfoHeader& header, const std::vector<std::string
 // escaped): "<a><b>x</b><c/></a>". Easy to compare with an expected tree written by hand.
 std::string compactXml(platform::xml::Node node);
 
-// The document as it would be saved and loaded again: what a run leaves on disk.
-platform::xml::Document reparse(const platform::xml::Document& doc);
-
-// The parsed skeleton of a new declaration of that type, as a run starts from it.
-platform::xml::Document skeletonDocument(std::string_view declarationType,
-                                         bool usesBusinessSummary = false);
-
 }  // namespace kovrel::test
