@@ -29,19 +29,26 @@ void focusOn(wxWindow* control) {
     pump();
 }
 
+void pressKey(int keyCode, int modifiers) {
+    wxUIActionSimulator().Char(keyCode, modifiers);
+    pump();
+}
+
 void typeKeys(std::string_view keys) {
-    wxUIActionSimulator sim;
     for (const char key : keys) {
-        const bool upper = std::isupper(static_cast<unsigned char>(key));
-        sim.Char(std::tolower(static_cast<unsigned char>(key)), upper ? wxMOD_SHIFT : wxMOD_NONE);
-        pump();
+        const auto byte = static_cast<unsigned char>(key);
+        pressKey(std::tolower(byte), std::isupper(byte) ? wxMOD_SHIFT : wxMOD_NONE);
     }
 }
 
-void pressKey(int keyCode, int modifiers) {
-    wxUIActionSimulator sim;
-    sim.Char(keyCode, modifiers);
-    pump();
+std::string RecordingDialogs::shown() const {
+    std::string text;
+    for (const auto& message : messages) {
+        text += text.empty() ? "" : "\n";
+        text += (message.icon == ui::MessageIcon::Critical ? "! " : "i ") + message.text;
+        text += message.cause.empty() ? "" : " +";
+    }
+    return text;
 }
 
 WindowHarness::WindowHarness(std::string_view letters)
@@ -51,27 +58,19 @@ WindowHarness::WindowHarness(std::string_view letters)
 }
 
 WindowHarness::~WindowHarness() {
-    if (window_) {
+    if (window_)
         window_->Destroy();
-        pump(0);
-    }
+    pump(0);
 }
 
 std::string WindowHarness::copyExample(const std::string& name) {
-    return writeInfoFile(test::readBytes(fs::path(KOVREL_EXAMPLES) / name / "beyan.txt"));
-}
-
-std::string WindowHarness::writeInfoFile(const std::string& text) {
-    test::writeBytes(drive.root() / "beyan.txt", text);
+    fs::copy_file(fs::path(KOVREL_EXAMPLES) / name / "beyan.txt", drive.root() / "beyan.txt");
     return std::string(1, firstLetter_) + ":\\beyan.txt";
 }
 
 static infofile::DeclarationHeader headerOf(const std::string& infoFilePath) {
     std::string error;
-    const auto read = infofile::readDeclarationHeader(infoFilePath, error);
-    if (!read)
-        throw std::runtime_error(error);
-    return read->header;
+    return infofile::readDeclarationHeader(infoFilePath, error).value().header;
 }
 
 fs::path WindowHarness::declarationFor(const std::string& infoFilePath, char letter) const {
@@ -92,22 +91,18 @@ void WindowHarness::convert(const std::string& infoFilePath, conversion::Mode mo
 }
 
 ui::FormMain& WindowHarness::start(const std::string& commandLine) {
-    ui::Dialogs seam;
-    seam.showMessage = [this](const ui::MessageRequest& request) {
-        recorded.messages.push_back(request);
-    };
-    seam.askText = [this](const ui::InputRequest& request) {
+    const auto ask = [this](const ui::InputRequest& request) {
         recorded.inputs.push_back(request);
         return recorded.answer;
     };
-    seam.endProgram = [this] { ++recorded.endRequests; };
-    window_ = new ui::FormMain(seam, commandLine);
+    window_ = new ui::FormMain(
+        {[this](const ui::MessageRequest& message) { recorded.messages.push_back(message); }, ask,
+         [this] { ++recorded.endRequests; }},
+        commandLine);
     window_->Form_Load();
-    if (!window_->ended()) {
-        window_->Centre(wxBOTH);
-        window_->Show();
-        pump();
-    }
+    window_->Centre(wxBOTH);
+    window_->Show(!window_->ended());
+    pump();
     return *window_;
 }
 
