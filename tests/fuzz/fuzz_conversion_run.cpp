@@ -1,14 +1,13 @@
-// A whole conversion run on a fuzzed pair of info file and declaration file, on a drive D: of its
-// own in memory. Whatever the pair holds, the run ends in one of its outcomes; a run that does not
+// A whole conversion run on a fuzzed pair of info file and declaration file, on a temporary drive
+// D: of its own. Whatever the pair holds, the run ends in one of its outcomes; a run that does not
 // complete leaves the declaration file exactly as it was, and no run leaves anything beside it.
 //
 // Input: one byte of choices, the info file, kDeclarationMarker, the declaration file.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -19,6 +18,7 @@
 #include "infofile/declaration_header.h"
 #include "platform/file_system.h"
 #include "platform/xml_document.h"
+#include "support/test_support.h"
 #include "textconv/text_conv.h"
 
 namespace {
@@ -27,47 +27,7 @@ using namespace kovrel;
 namespace fs = std::filesystem;
 
 constexpr std::string_view kDeclarationMarker = "\n@@KOVREL-DECLARATION@@\n";
-
-// A Wine-style prefix whose d: is a folder in shared memory, made once per process.
-const fs::path& driveD() {
-    static const fs::path drive = [] {
-        std::string base = "/dev/shm/kovrel-fuzz-XXXXXX";
-        FUZZ_CHECK(mkdtemp(base.data()) != nullptr);
-        const fs::path root = base;
-        fs::create_directories(root / "prefix" / "dosdevices");
-        fs::create_directories(root / "d");
-        fs::create_directory_symlink(root / "d", root / "prefix" / "dosdevices" / "d:");
-        setenv("WINEPREFIX", (root / "prefix").c_str(), 1);
-        return root / "d";
-    }();
-    return drive;
-}
-
-void writeFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-// Puts the declaration where the header's path leads, as an earlier run would have; false when
-// the host cannot hold that path (an over-long name, say).
-bool placeDeclaration(const infofile::DeclarationHeader& header, std::string_view declaration,
-                      std::string& path) {
-    const std::string root = conversion::ebynRoot("D");
-    for (const auto& folder : conversion::folderSet(root, header)) {
-        std::error_code ignored;
-        fs::create_directory(platform::hostPath(folder), ignored);
-    }
-    path = conversion::targetXmlPath(root, header);
-    writeFile(platform::hostPath(path), declaration);
-    return platform::fileExists(path) && readFile(platform::hostPath(path)) == declaration;
-}
+constexpr int kListIndex[] = {0, -1, 1, 2};
 
 conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRead& read,
                                    std::string_view declaration) {
@@ -81,32 +41,20 @@ conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRea
     const auto listing = conversion::listEnterprises(declaration, error);
     if (listing && choices.mode == conversion::Mode::AddToExisting)
         choices.enterprise.listTitles = listing->titles;
-    switch ((flags >> 1) & 3) {
-        case 0:
-            choices.enterprise.listIndex = 0;
-            break;
-        case 1:
-            choices.enterprise.listIndex = -1;
-            break;
-        case 2:
-            choices.enterprise.listIndex = 1;
-            break;
-        case 3:
-            if (!choices.enterprise.listTitles.empty()) {
-                choices.enterprise.listIndex = 2;
-                choices.enterprise.listText = choices.enterprise.listTitles.front();
-            }
-            break;
-    }
+    // Bits 1-2: the new record, nothing selected, the empty entry or the first title listed.
+    auto& entry = choices.enterprise;
+    entry.listIndex = kListIndex[(flags >> 1) & 3];
+    if (entry.listIndex == 2 && entry.listTitles.empty())
+        entry.listIndex = -1;
+    else if (entry.listIndex == 2)
+        entry.listText = entry.listTitles.front();
     return choices;
 }
 
-// Empty when the folder cannot be listed: a period holding a slash names no folder of ours.
 std::set<std::string> entriesIn(const fs::path& folder) {
     std::set<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        names.insert(it->path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename());
     return names;
 }
 
@@ -117,35 +65,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::uint8_t flags = data[0];
     const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const auto marker = rest.find(kDeclarationMarker);
+    const auto marker = std::min(rest.find(kDeclarationMarker), rest.size());
     const std::string_view info = rest.substr(0, marker);
-    const std::string_view declaration = marker == std::string_view::npos
-                                             ? std::string_view()
-                                             : rest.substr(marker + kDeclarationMarker.size());
+    const auto declaration = rest.substr(std::min(marker + kDeclarationMarker.size(), rest.size()));
 
-    const fs::path& drive = driveD();
-    fs::remove_all(drive / "ebyn");
-    fs::create_directory(drive / "ebyn");
-    const fs::path infoPath = drive / "beyan.txt";
-    writeFile(infoPath, info);
+    // Every input writes its files: a drive in memory, unless TMPDIR says otherwise.
+    static const auto drive = (::setenv("TMPDIR", "/dev/shm", 0), test::TempDrive());
+    fs::remove_all(drive.root() / "ebyn");
+    const fs::path infoPath = drive.root() / "beyan.txt";
+    test::writeBytes(infoPath, info);
 
     std::string error;
     const auto read = infofile::readDeclarationHeader(infoPath, error);
     if (!read)
         return 0;
-    std::string path;
-    if (!placeDeclaration(read->header, declaration, path))
+    // The declaration where the header leads, as an earlier run left it; not when that path
+    // leaves the ebyn folder (the run refuses it) or the host cannot hold it (too long, say).
+    const std::string path = conversion::targetXmlPath(conversion::ebynRoot("D"), read->header);
+    const fs::path hostFile = fs::path(platform::hostPath(path)).lexically_normal();
+    if (!hostFile.string().starts_with(platform::hostPath("D:\\ebyn\\")))
         return 0;
-
-    const fs::path hostFile = platform::hostPath(path);
+    try {
+        test::writeBytes(hostFile, declaration);
+    } catch (const std::exception&) {
+        return 0;
+    }
     const auto besideBefore = entriesIn(hostFile.parent_path());
     const auto choices = choicesFrom(flags, *read, declaration);
     const auto outcome = conversion::ConversionRun(read->header, infoPath, choices);
     FUZZ_CHECK(outcome.targetXmlPath == path);
-    const std::string after = readFile(hostFile);
+    const std::string after = test::readBytes(hostFile);
     if (outcome.end == conversion::RunEnd::Completed) {
-        const auto reloaded = platform::xml::Document::parse(textconv::cleanXmlFile(after));
-        FUZZ_CHECK(!reloaded.empty());
+        FUZZ_CHECK(!platform::xml::Document::parse(textconv::cleanXmlFile(after)).empty());
     } else {
         FUZZ_CHECK(after == declaration);
         FUZZ_CHECK(outcome.end != conversion::RunEnd::Failed || !outcome.cause.empty());

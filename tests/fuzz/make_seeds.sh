@@ -13,41 +13,30 @@ mkdir -p "$WORK/prefix/dosdevices" "$WORK/d/ebyn" \
 ln -s "$WORK/d" "$WORK/prefix/dosdevices/d:"
 export WINEPREFIX="$WORK/prefix"
 
-infos=$(ls "$SRC"/examples/*/beyan.txt; find "$SRC/tests/data" -name '*.txt' 2>/dev/null || true)
-n=0
-for info in $infos; do
-    n=$((n + 1))
-    cp "$info" "$OUT/fuzz_info_file/info-$n"
-done
-
 # A new declaration of each example, then the same with a second enterprise added to it.
 for example in "$SRC"/examples/*/; do
-    "$CONVERT" --drive D --mode create "$example/beyan.txt" >/dev/null
-done
+    "$CONVERT" --drive D --mode create "$example/beyan.txt"
+done >/dev/null
 for example in "$SRC"/examples/gelir*/; do
-    "$CONVERT" --drive D --mode add --new --title "Ikinci Isletme & Ortak" "$example/beyan.txt" \
-        >/dev/null
-done
-n=0
-for xml in $(find "$WORK/d/ebyn" "$SRC/tests/data" -name '*.xml' 2>/dev/null); do
-    n=$((n + 1))
-    cp "$xml" "$OUT/fuzz_declaration/declaration-$n"
-done
+    "$CONVERT" --drive D --mode add --new --title "Ikinci Isletme & Ortak" "$example/beyan.txt"
+done >/dev/null
 
-# One byte of choices (bit 0 create mode, bits 1-2 the enterprise entry), the info file, the
-# marker, the declaration.
-n=0
+# Seeds named by their content, as libFuzzer names its corpus: each is written once. A whole
+# run's seed is one byte of choices (bit 0 create mode, bits 1-2 the enterprise entry), the info
+# file, the marker, the declaration.
+seed() { cat >"$WORK/seed" && cp "$WORK/seed" "$OUT/$1/$(sha1sum <"$WORK/seed" | cut -c1-40)"; }
+infos=$(ls "$SRC"/examples/*/beyan.txt; find "$SRC/tests/data" -name '*.txt')
 for info in $infos; do
-    for xml in "$OUT"/fuzz_declaration/*; do
+    seed fuzz_info_file <"$info"
+done
+for xml in $(find "$WORK/d/ebyn" "$SRC/tests/data" -name '*.xml'); do
+    seed fuzz_declaration <"$xml"
+    for info in $infos; do
         for choice in '\000' '\001' '\006'; do
-            n=$((n + 1))
-            {
-                printf "$choice"
-                cat "$info"
-                printf '\n@@KOVREL-DECLARATION@@\n'
-                cat "$xml"
-            } >"$OUT/fuzz_conversion_run/run-$n"
+            { printf "$choice" && cat "$info" && printf '\n@@KOVREL-DECLARATION@@\n' && cat "$xml"; } |
+                seed fuzz_conversion_run
         done
     done
 done
-echo "seeds: $(ls "$OUT/fuzz_info_file" | wc -l) info files, $(ls "$OUT/fuzz_declaration" | wc -l) declarations, $n runs"
+echo "seeds: $(ls "$OUT"/fuzz_info_file | wc -l) info files," \
+    "$(ls "$OUT"/fuzz_declaration | wc -l) declarations, $(ls "$OUT"/fuzz_conversion_run | wc -l) runs"

@@ -8,9 +8,8 @@ BUILD=$1
 SECONDS_EACH=$2
 shift 2
 TARGETS=${*:-fuzz_info_file fuzz_declaration fuzz_conversion_run}
-HERE=$(cd "$(dirname "$0")" && pwd)
 
-"$HERE/make_seeds.sh" "$BUILD/src/kovrel-convert" "$BUILD/fuzz-seeds"
+"$(dirname "$0")/make_seeds.sh" "$BUILD/src/kovrel-convert" "$BUILD/fuzz-seeds"
 for target in $TARGETS; do
     corpus="$BUILD/fuzz-corpus/$target"
     artifacts="$BUILD/fuzz-artifacts/$target"

@@ -1,0 +1,414 @@
+// The accountant's declaration under hostile input, file system faults and a converter killed
+// mid-run, each on a temporary drive D: with an info file beside the drive's ebyn tree and the
+// declaration where its header leads, run by the core in-process or by the real converter.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <random>
+#include <set>
+#include <thread>
+#include <tuple>
+
+#include "conversion/conversion_run.h"
+#include "conversion/messages.h"
+#include "conversion/skeleton.h"
+#include "conversion/target_path.h"
+#include "platform/file_system.h"
+#include "support/test_support.h"
+
+namespace kovrel::hostile {
+namespace {
+
+namespace fs = std::filesystem;
+namespace messages = conversion::messages;
+using conversion::Mode;
+using Names = std::set<std::string>;
+
+// A corporate tax return with that many asset rows and the lines given, of a taxpayer whose
+// surname holds Turkish letters (code page 857).
+std::string corporateInfo(int rows = 1, const std::vector<std::string>& more = {}) {
+    test::InfoHeader header;
+    header.type = "KURUMLAR";
+    header.taxNo = "3456789012";
+    header.surname = "\x9E\x41H\x98N";  // ŞAHİN
+    std::vector<std::string> body;
+    for (int i = 0; i < rows; ++i)
+        body.push_back(test::record({"1", std::to_string(100 + i), "1.000,00", "2,00"}));
+    body.insert(body.end(), more.begin(), more.end());
+    return test::infoFileText(header, body);
+}
+
+struct ConverterEnd {
+    int status = 0;  // as waitpid gives it
+    long peakRssKb = 0;
+    std::string err;
+};
+
+// Waits for the process to end. A forked child's peak counts the pages this process held at the
+// fork too: a few hundred megabytes at most.
+ConverterEnd reap(pid_t pid) {
+    ConverterEnd end;
+    rusage usage{};
+    while (::wait4(pid, &end.status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    end.peakRssKb = usage.ru_maxrss;
+    return end;
+}
+
+struct ConversionScene {
+    explicit ConversionScene(std::string_view infoBytes = corporateInfo()) {
+        test::writeBytes(infoFile, infoBytes);
+        fs::create_directories(drive.root() / "ebyn");
+        std::string error;
+        if (const auto read = infofile::readDeclarationHeader(infoFile, error))
+            header = read->header;
+    }
+
+    const test::TempDrive drive;
+    const fs::path infoFile = drive.root() / "beyan.txt";
+    std::optional<infofile::DeclarationHeader> header;
+
+    // Where the header leads; throws (failing the test) when the header does not read.
+    fs::path target() const {
+        return platform::hostPath(
+            conversion::targetXmlPath(conversion::ebynRoot("D"), header.value()));
+    }
+    // The declaration as an earlier run left it.
+    std::string skeleton() const { return conversion::writeDeclarationSkeleton(header.value()); }
+    void place(std::string_view bytes) const { test::writeBytes(target(), bytes); }
+    std::string onDisk() const { return test::readBytes(target()); }
+    // Everything in the declaration's folder but the declaration.
+    Names beside() const {
+        Names names;
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator(target().parent_path(), ignored)) {
+            if (entry.path() != target())
+                names.insert(entry.path().filename());
+        }
+        return names;
+    }
+
+    // Starts kovrel-convert --drive D --mode add on the info file, its output to /dev/null and
+    // its messages to errFd (/dev/null when -1); beyond fileSize a write fails with EFBIG, as
+    // on a full disk.
+    pid_t startConverter(int errFd = -1, rlim_t fileSize = RLIM_INFINITY) const {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(errFd < 0 ? null : errFd, STDERR_FILENO);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{fileSize, fileSize};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::execl(KOVREL_CONVERT, KOVREL_CONVERT, "--drive", "D", "--mode", "add",
+                    infoFile.c_str(), nullptr);
+            ::_exit(127);
+        }
+        if (pid < 0)
+            throw std::runtime_error("cannot start the converter");
+        return pid;
+    }
+    ConverterEnd runConverter(rlim_t fileSize = RLIM_INFINITY) const {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0)
+            throw std::runtime_error("no pipe");
+        const pid_t pid = startConverter(pipeEnds[1], fileSize);
+        ::close(pipeEnds[1]);
+        std::string err;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+            err.append(buffer, got);
+        ::close(pipeEnds[0]);
+        ConverterEnd end = reap(pid);
+        end.err = std::move(err);
+        return end;
+    }
+};
+
+// Under AddressSanitizer a peak holds shadow memory and freed blocks in quarantine, and a file
+// of hundreds of megabytes takes minutes: those are measured in the normal build.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kUnderAddressSanitizer = true;
+#else
+constexpr bool kUnderAddressSanitizer = false;
+#endif
+
+// The converter refused: that exit code, the message, then one line of cause holding
+// causePart and nothing more (a sanitizer's report would be more), at a peak below 1 GB.
+void expectRefusal(const ConverterEnd& end, int exitCode, std::string_view message,
+                   std::string_view causePart) {
+    std::cout << "[ memory   ] peak " << end.peakRssKb / 1024 << " MB\n";
+    ASSERT_TRUE(WIFEXITED(end.status)) << "the converter crashed\n" << end.err;
+    EXPECT_EQ(WEXITSTATUS(end.status), exitCode) << end.err;
+    const auto lineEnd = end.err.find('\n');
+    EXPECT_EQ(end.err.substr(0, lineEnd), message);
+    const std::string cause = lineEnd == std::string::npos ? "" : end.err.substr(lineEnd + 1);
+    EXPECT_NE(cause.find(causePart), std::string::npos) << causePart << " not in " << cause;
+    EXPECT_EQ(std::count(cause.begin(), cause.end(), '\n'), 1) << cause;
+    EXPECT_LT(kUnderAddressSanitizer ? 0 : end.peakRssKb, 1'000'000'000L / 1024);
+}
+
+// Hostile files, far beyond what the fuzzers try: each is refused with its message, the
+// declaration stays as it was and memory stays bounded.
+
+std::string repeated(std::string_view part, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
+
+// The skeleton with an element of that content and, before its root, that document type.
+std::string declarationWith(std::string skeleton, const std::string& content,
+                            std::string_view doctype = "") {
+    skeleton.insert(skeleton.find("</genel>"), "<aciklama>" + content + "</aciklama>");
+    return skeleton.insert(skeleton.find("<beyanname"), doctype);
+}
+
+// Ten levels of ten references each: ten gigabytes once expanded.
+std::string entityBomb(std::string skeleton) {
+    std::string doctype = "<!DOCTYPE beyanname [<!ENTITY e0 \"kovrel\">";
+    for (int level = 1; level <= 10; ++level) {
+        doctype += "<!ENTITY e" + std::to_string(level) + " \"" +
+                   repeated("&e" + std::to_string(level - 1) + ";", 10) + "\">";
+    }
+    return declarationWith(std::move(skeleton), "&e10;", doctype + "]>");
+}
+
+std::string deepNesting(std::string skeleton) {
+    return declarationWith(std::move(skeleton),
+                           repeated("<a>", 100'000) + repeated("</a>", 100'000));
+}
+
+std::string hugeTextNode(std::string skeleton) {
+    return declarationWith(std::move(skeleton), std::string(200u << 20, 'x'));
+}
+
+struct HostileCase {
+    const char* name;
+    std::string (*info)();                             // the corporate return when null
+    std::string (*declaration)(std::string skeleton);  // the skeleton when null
+    int exitCode;       // 2: refused at start-up, nothing written; 1: the run failed
+    const char* cause;  // part of the line under the message
+    bool large;         // hundreds of megabytes
+};
+
+const HostileCase kCases[] = {
+    {"EntityExpansionBomb", nullptr, entityBomb, 1, "does not parse", false},
+    {"Nesting100000Deep", nullptr, deepNesting, 1, "does not parse", false},
+    {"TextNodeOf200MB", nullptr, hugeTextNode, 1, "does not parse", true},
+    {"InfoLineOf100MB", [] { return std::string(100u << 20, 'a'); }, nullptr, 2, "header line 1",
+     true},
+    // A value beyond the parser's text limit was once saved into a declaration that did not load.
+    {"InfoValueOf100MB",
+     [] {
+         return corporateInfo(1, {test::record({"12", std::string(100u << 20, 'a')})});
+     },
+     nullptr, 1, "line 14: a value of 104857600 bytes", true},
+};
+
+class HostileInput : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(HostileInput, ConverterRefusesItWithItsMessageAndLeavesTheDeclaration) {
+    const HostileCase& c = kCases[GetParam()];
+    if (c.large && kUnderAddressSanitizer)
+        GTEST_SKIP() << "hundreds of megabytes: measured in the normal build";
+    ConversionScene scene(c.info ? c.info() : corporateInfo());
+    if (c.exitCode == 2) {
+        expectRefusal(scene.runConverter(), 2, messages::kXmlReadFailed, c.cause);
+        EXPECT_TRUE(fs::is_empty(scene.drive.root() / "ebyn"));
+        return;
+    }
+    const std::string before = c.declaration ? c.declaration(scene.skeleton()) : scene.skeleton();
+    scene.place(before);
+
+    expectRefusal(scene.runConverter(), c.exitCode, messages::kRunFailed, c.cause);
+    const std::string after = scene.onDisk();
+    // Sizes first: a 200 MB mismatch is not worth printing.
+    ASSERT_EQ(after.size(), before.size()) << "a failed run changed the declaration";
+    EXPECT_TRUE(after == before) << "a failed run changed the declaration";
+    EXPECT_TRUE(scene.beside().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileInput, testing::Range<std::size_t>(0, std::size(kCases)),
+                         [](const auto& info) { return std::string(kCases[info.param].name); });
+
+// Clears the effective capabilities of the (single-threaded) test process, or gives back those
+// it is permitted: permission bits then bind even for root, as the tests run in CI containers.
+bool setEffectiveCapabilities(bool permitted) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        return false;
+    for (auto& set : data)
+        set.effective = permitted ? set.permitted : 0;
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+// What the run may not write: the declaration, its folder, or (the folder removed) the folder
+// where the taxpayer's folder would be made.
+enum class Denied { Declaration, Folder, NewFolder };
+
+TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
+    const std::tuple<const char*, Denied, Mode> cases[] = {
+        {"read-only declaration", Denied::Declaration, Mode::AddToExisting},
+        {"read-only folder, add", Denied::Folder, Mode::AddToExisting},
+        {"read-only folder, create", Denied::Folder, Mode::CreateNew},
+        {"folder cannot be made", Denied::NewFolder, Mode::CreateNew}};
+    for (const auto& [name, denied, mode] : cases) {
+        SCOPED_TRACE(name);
+        ConversionScene scene;
+        const std::string before = scene.skeleton();
+        scene.place(before);
+        const fs::path folder = scene.target().parent_path();
+        if (denied == Denied::NewFolder)
+            fs::remove_all(folder);
+        fs::permissions(denied == Denied::Declaration ? scene.target()
+                        : denied == Denied::Folder    ? folder
+                                                      : folder.parent_path(),
+                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+
+        conversion::RunChoices choices;
+        choices.driveText = "D";
+        choices.mode = mode;
+        ASSERT_TRUE(setEffectiveCapabilities(false) || ::geteuid() != 0);
+        const auto outcome = conversion::ConversionRun(*scene.header, scene.infoFile, choices);
+        setEffectiveCapabilities(true);
+
+        EXPECT_EQ(outcome.end, conversion::RunEnd::Failed);
+        EXPECT_FALSE(outcome.cause.empty());
+        EXPECT_EQ(scene.onDisk(), denied == Denied::NewFolder ? "" : before);
+        EXPECT_TRUE(scene.beside().empty());
+    }
+}
+
+// A limit on the size of the files the converter writes fills its disk during the save.
+TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
+    ConversionScene scene(corporateInfo(3000));  // a declaration that takes many write calls
+    const std::string before = scene.skeleton();
+    scene.place(before);
+    ASSERT_EQ(scene.runConverter().status, 0);
+    const std::string toBeSaved = scene.onDisk();
+    ASSERT_GT(toBeSaved.size(), 64u * 1024);
+
+    for (const rlim_t room : {rlim_t{0}, rlim_t{4096}, toBeSaved.size() - 1, toBeSaved.size()}) {
+        SCOPED_TRACE(room);
+        scene.place(before);
+
+        const auto end = scene.runConverter(room);
+
+        if (room < toBeSaved.size()) {
+            expectRefusal(end, 1, messages::kRunFailed, "cannot write");
+            EXPECT_TRUE(scene.onDisk() == before);
+        } else {
+            EXPECT_EQ(end.status, 0) << end.err;
+            EXPECT_TRUE(scene.onDisk() == toBeSaved);
+        }
+        EXPECT_TRUE(scene.beside().empty());
+    }
+}
+
+// The converter killed at random moments of a run, many times over: afterwards the declaration
+// is always either the one from before or the complete new one, at most one temporary file of
+// an interrupted save lies beside it, and the next run that completes clears that away.
+// KOVREL_KILL_COUNT sets the number of kills (default 40, enough for CI); KOVREL_KILL_SEED
+// repeats a sequence of moments.
+
+using Clock = std::chrono::steady_clock;
+using Micros = std::chrono::microseconds;
+
+unsigned long fromEnvironment(const char* name, unsigned long fallback) {
+    const char* text = std::getenv(name);
+    return text && *text ? std::strtoul(text, nullptr, 10) : fallback;
+}
+
+// Without reaping it, so that its pid stays its own until the kill.
+bool ended(pid_t pid) {
+    siginfo_t info{};
+    return ::waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+}
+
+// Until the run has ended or, when earlier is given, a file not among those lies beside the
+// declaration: the save has begun.
+void await(const ConversionScene& scene, pid_t converter, std::optional<Names> earlier = {}) {
+    while (!ended(converter)) {
+        const Names now = scene.beside();
+        if (earlier && !std::includes(earlier->begin(), earlier->end(), now.begin(), now.end()))
+            return;
+        std::this_thread::sleep_for(Micros(100));
+    }
+}
+
+TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
+    const unsigned long kills = fromEnvironment("KOVREL_KILL_COUNT", 40);
+    const unsigned long seed = fromEnvironment("KOVREL_KILL_SEED", std::random_device{}());
+    std::cout << "[ kills    ] " << kills << " with KOVREL_KILL_SEED=" << seed << '\n';
+    ConversionScene scene(corporateInfo(20000));  // long enough to be hit anywhere
+    const std::string before = scene.skeleton();
+
+    // Undisturbed runs give the new declaration and the lengths of a run and of its save; the
+    // shortest of three, as the first runs from a cold cache.
+    long runLength = LONG_MAX, saveLength = LONG_MAX;
+    for (int i = 0; i < 3; ++i) {
+        scene.place(before);
+        const auto started = Clock::now();
+        const pid_t converter = scene.startConverter();
+        await(scene, converter, Names{});
+        const auto saving = Clock::now();
+        await(scene, converter);
+        runLength = std::min(runLength, (Clock::now() - started) / Micros(1));
+        saveLength = std::min(saveLength, (Clock::now() - saving) / Micros(1));
+        ASSERT_EQ(reap(converter).status, 0);
+    }
+    const std::string after = scene.onDisk();
+    ASSERT_NE(after, before);
+
+    // Half the moments anywhere in a run, half in its save, the rename and the exit included.
+    std::mt19937_64 random(seed);
+    std::uniform_int_distribution<long> anywhere(0, runLength * 6 / 5);
+    std::uniform_int_distribution<long> inTheSave(0, saveLength * 6 / 5);
+    for (unsigned long i = 0; i < kills; ++i) {
+        scene.place(before);
+        const Names earlier = scene.beside();  // what an earlier kill left
+        const pid_t converter = scene.startConverter();
+        const bool duringSave = i % 2;
+        if (duringSave)
+            await(scene, converter, earlier);
+        const long delay = duringSave ? inTheSave(random) : anywhere(random);
+        std::this_thread::sleep_for(Micros(delay));
+        ::kill(converter, SIGKILL);  // no effect once it has ended
+        const bool finishedFirst = WIFEXITED(reap(converter).status);
+
+        const std::string onDisk = scene.onDisk();
+        ASSERT_TRUE(onDisk == before || onDisk == after)
+            << "kill " << i << " after " << delay << " us left " << onDisk.size()
+            << " bytes, neither old nor new";
+        const Names beside = scene.beside();
+        ASSERT_LE(beside.size(), 1u) << "temporary files pile up";
+        for (const auto& name : beside)
+            EXPECT_FALSE(name.ends_with(".xml")) << name << " looks like a declaration";
+        EXPECT_TRUE(!finishedFirst || beside.empty()) << "a completed run left " << *beside.begin();
+    }
+
+    scene.place(before);
+    ASSERT_EQ(reap(scene.startConverter()).status, 0);
+    EXPECT_EQ(scene.onDisk(), after);
+    EXPECT_TRUE(scene.beside().empty()) << "the completed run left a temporary file";
+}
+
+}  // namespace
+}  // namespace kovrel::hostile
