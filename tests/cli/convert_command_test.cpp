@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <regex>
@@ -83,8 +82,11 @@ TEST_F(ConvertTest, DefaultDriveIsTheFirstFixedOneHoldingEbynOrTheOneNamed) {
     EXPECT_THAT(convert({kurumlar}).errLines, ElementsAre(HasSubstr("name one with --drive"), _));
     fs::create_directories(drives.rootOf('e') / "ebyn");
     fs::create_directories(drives.rootOf('f') / "ebyn");
-    std::string media = "/media/kovrel-test-XXXXXX";
-    const bool removable = ::mkdtemp(media.data()) != nullptr;
+    // Where /media cannot be written, only the fixed drives are checked.
+    const test::TempFolder unique;
+    const fs::path media = fs::path("/media") / unique.path().filename();
+    std::error_code error;
+    const bool removable = fs::create_directory(media, error);
     if (removable) {
         fs::create_directories(fs::path(media) / "ebyn");
         drives.link("c:", media);
