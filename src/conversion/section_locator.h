@@ -10,7 +10,8 @@ namespace kovrel::conversion {
 
 // Finds the first node in document order for the absolute paths "//a/b/c" that the section
 // mappings use, remembering each answer so that a run does not search the whole document once
-// per record. Appends and removals must go through it to keep the answers true.
+// per record. Appends and removals must go through it to keep the answers true. Paths are
+// remembered by view, so they must outlive the locator: the mappings' constants do.
 class SectionLocator {
   public:
     explicit SectionLocator(platform::xml::Document& doc) : doc_(doc) {}
