@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 
 namespace kovrel::platform::xml {
 namespace {
@@ -252,15 +253,21 @@ Node Node::appendElement(std::string_view name) const {
 
 namespace {
 
+bool hasOwnText(const xmlNode* element) {
+    for (const xmlNode* child = element->children; child; child = child->next) {
+        if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE ||
+            child->type == XML_ENTITY_REF_NODE)
+            return true;
+    }
+    return false;
+}
+
 // The saver lays out an element's children on lines of their own, indented two spaces a
 // level up to 30 levels, unless the element or one of its ancestors holds text of its own.
 bool savedWithLayout(const xmlNode* element) {
     for (; element && element->type == XML_ELEMENT_NODE; element = element->parent) {
-        for (const xmlNode* child = element->children; child; child = child->next) {
-            if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE ||
-                child->type == XML_ENTITY_REF_NODE)
-                return false;
-        }
+        if (hasOwnText(element))
+            return false;
     }
     return true;
 }
@@ -559,15 +566,6 @@ class RowCompactor {
     bool compactedAny_ = false;
 };
 
-bool hasOwnText(const xmlNode* element) {
-    for (const xmlNode* child = element->children; child; child = child->next) {
-        if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE ||
-            child->type == XML_ENTITY_REF_NODE)
-            return true;
-    }
-    return false;
-}
-
 // Lays out each compact row under element again where the saver will not indent it, now that
 // the whole tree is known.
 void settleCompactRows(xmlNode* element, bool plainAncestors) {
@@ -583,14 +581,11 @@ void settleCompactRows(xmlNode* element, bool plainAncestors) {
         const bool markupIndented = markup->content[0] == '\n';
         if (markupIndented == indented)
             continue;
-        std::vector<std::string> texts;
+        std::deque<std::string> texts;  // stays where it is as it grows: leaves view it
         std::vector<Node::Leaf> leaves;
         forEachLeaf(asChars(markup->content), [&](std::string_view name, std::string_view text) {
-            texts.push_back(unescapeText(text));
-            leaves.push_back({name, {}});
+            leaves.push_back({name, texts.emplace_back(unescapeText(text))});
         });
-        for (std::size_t i = 0; i < leaves.size(); ++i)
-            leaves[i].utf8Text = texts[i];
         const std::string relaid = compactMarkup(leaves, {indented, levelOf(child)});
         xmlNodeSetContentLen(markup, asXml(relaid.data()), static_cast<int>(relaid.size()));
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace kovrel::textconv {
 namespace {
@@ -25,50 +26,32 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 // ISO-8859-9 differs from ISO-8859-1 in six positions only.
+constexpr std::pair<unsigned char, char32_t> kLatin5Letters[] = {
+    {0xD0, 0x011E},  // Ğ
+    {0xDD, 0x0130},  // İ
+    {0xDE, 0x015E},  // Ş
+    {0xF0, 0x011F},  // ğ
+    {0xFD, 0x0131},  // ı
+    {0xFE, 0x015F},  // ş
+};
+
 char32_t latin5ToUnicode(unsigned char byte) {
-    switch (byte) {
-        case 0xD0:
-            return 0x011E;  // Ğ
-        case 0xDD:
-            return 0x0130;  // İ
-        case 0xDE:
-            return 0x015E;  // Ş
-        case 0xF0:
-            return 0x011F;  // ğ
-        case 0xFD:
-            return 0x0131;  // ı
-        case 0xFE:
-            return 0x015F;  // ş
-        default:
-            return byte;
+    for (const auto& [latin5, unicode] : kLatin5Letters) {
+        if (latin5 == byte)
+            return unicode;
     }
+    return byte;
 }
 
 // The byte ISO-8859-9 has for cp, or -1.
 int unicodeToLatin5(char32_t cp) {
-    switch (cp) {
-        case 0x011E:
-            return 0xD0;
-        case 0x0130:
-            return 0xDD;
-        case 0x015E:
-            return 0xDE;
-        case 0x011F:
-            return 0xF0;
-        case 0x0131:
-            return 0xFD;
-        case 0x015F:
-            return 0xFE;
-        case 0xD0:
-        case 0xDD:
-        case 0xDE:
-        case 0xF0:
-        case 0xFD:
-        case 0xFE:
+    for (const auto& [latin5, unicode] : kLatin5Letters) {
+        if (unicode == cp)
+            return latin5;
+        if (latin5 == cp)  // the Latin-1 letter that the Turkish one displaced
             return -1;
-        default:
-            return cp < 0x100 ? static_cast<int>(cp) : -1;
     }
+    return cp < 0x100 ? static_cast<int>(cp) : -1;
 }
 
 // Decodes one UTF-8 sequence at text[i]; malformed bytes decode as U+FFFD, one byte each.
