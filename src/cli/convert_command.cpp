@@ -171,12 +171,12 @@ conversion::EnterpriseChoice chooseEnterprise(const Options& options, Mode mode,
         choice.listIndex = 0;
         return choice;
     }
-    std::string content, error;
-    if (!platform::readWholeFile(path, content, error))
-        throw ListingError{error};
-    const auto listing = conversion::listEnterprises(content, error);
-    if (!listing)
-        throw ListingError{error};
+    std::optional<conversion::EnterpriseListing> listing;
+    try {
+        listing = conversion::listEnterprises(platform::readWholeFile(path));
+    } catch (const Error& e) {
+        throw ListingError{e.what()};
+    }
     choice.listTitles = listing->titles;
     if (options.newRecord) {
         choice.listIndex = 0;
@@ -233,10 +233,11 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             report(err, messages::kInfoFileMissing, options.infoFile);
             return kUsage;
         }
-        std::string error;
-        const auto read = infofile::readDeclarationHeader(options.infoFile, error);
-        if (!read) {
-            report(err, messages::kXmlReadFailed, error);
+        std::optional<infofile::HeaderRead> read;
+        try {
+            read = infofile::readDeclarationHeader(options.infoFile);
+        } catch (const Error& e) {
+            report(err, messages::kXmlReadFailed, e.what());
             return kUsage;
         }
         const auto& header = read->header;

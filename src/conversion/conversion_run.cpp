@@ -4,7 +4,6 @@
 #include <array>
 #include <cctype>
 
-#include "conversion/conversion_error.h"
 #include "conversion/corporate_tax.h"
 #include "conversion/income_tax.h"
 #include "conversion/section_locator.h"
@@ -44,8 +43,8 @@ void checkPathPart(std::string_view what, const std::string& value) {
                           std::any_of(value.begin(), value.end(),
                                       [](char c) { return static_cast<unsigned char>(c) < 32; });
     if (unusable) {
-        throw ConversionError("the " + std::string(what) + " \"" + value +
-                              "\" cannot be part of a file name");
+        throw Error("the " + std::string(what) + " \"" + value +
+                    "\" cannot be part of a file name");
     }
 }
 
@@ -63,24 +62,18 @@ bool isDriveLetter(const std::string& text) {
 
 void ensureFolders(const std::string& root, const DeclarationHeader& header) {
     for (const auto& folder : folderSet(root, header)) {
-        if (platform::folderExists(folder))
-            continue;
-        std::string error;
-        if (!platform::createFolder(folder, error))
-            throw ConversionError(error);
+        if (!platform::folderExists(folder))
+            platform::createFolder(folder);
     }
 }
 
 void applyBody(SectionLocator& locator, const DeclarationHeader& header,
                const std::string& infoFilePath, const std::string& enterpriseTitle) {
-    std::string error;
-    auto in = platform::openForReading(infoFilePath, error);
-    if (!in)
-        throw ConversionError(error);
+    const auto in = platform::openForReading(infoFilePath);
     infofile::LineReader reader(*in);
     for (int i = 0; i < infofile::kHeaderLines; ++i) {
         if (!reader.next())
-            throw ConversionError("the info file has fewer than 12 lines");
+            throw Error("the info file has fewer than 12 lines");
     }
     const std::string type = header.type();
     while (auto line = reader.next()) {
@@ -99,12 +92,11 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
                 applyCorporateTaxRecord(locator, record);
             }
         } catch (const std::exception& e) {
-            throw ConversionError("info file line " + std::to_string(reader.lineNumber()) + ": " +
-                                  e.what());
+            throw Error("info file line " + std::to_string(reader.lineNumber()) + ": " + e.what());
         }
     }
     if (in->bad())
-        throw ConversionError("the info file could not be read to its end");
+        throw Error("the info file could not be read to its end");
 }
 
 // An existing declaration may hold many table rows: they are loaded compact.
@@ -114,6 +106,15 @@ std::span<const std::string_view> rowsKeptCompact(const std::string& type) {
     if (type == "KURUMLAR")
         return corporateTaxRowNames();
     return {};
+}
+
+platform::xml::Document parseDeclaration(std::string_view content,
+                                         std::span<const std::string_view> compactRows) {
+    try {
+        return platform::xml::Document::parse(content, compactRows);
+    } catch (const Error& e) {
+        throw Error(std::string("the declaration file does not parse: ") + e.what());
+    }
 }
 
 RunOutcome failed(RunOutcome outcome, std::string cause) {
@@ -134,7 +135,7 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
 
     try {
         if (!isDriveLetter(choices.driveText))
-            throw ConversionError("no drive is chosen");
+            throw Error("no drive is chosen");
         checkPathParts(header);
         if (!choices.dryRun)
             ensureFolders(root, header);
@@ -154,21 +155,11 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
     try {
         // Nothing on disk changes before the final save: the skeleton and the cleaning are
         // done in memory.
-        std::string content;
-        if (addMode) {
-            std::string error;
-            if (!platform::readWholeFile(path, content, error))
-                throw ConversionError(error);
-        } else {
-            content = writeDeclarationSkeleton(header);
-        }
-        content = textconv::cleanXmlFile(content);
+        std::string content = textconv::cleanXmlFile(addMode ? platform::readWholeFile(path)
+                                                             : writeDeclarationSkeleton(header));
         const std::string type = header.type();
-        std::string parseError;
-        auto doc = platform::xml::Document::parse(content, &parseError, rowsKeptCompact(type));
+        auto doc = parseDeclaration(content, rowsKeptCompact(type));
         content = std::string();
-        if (doc.empty())
-            throw ConversionError("the declaration file does not parse: " + parseError);
 
         SectionLocator locator(doc);
         std::string enterpriseTitle;
@@ -188,12 +179,8 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
         if (choices.dryRun) {
             outcome.document = doc.serialize();
         } else {
-            std::string error;
-            const auto produce = [&doc](const platform::ContentSink& sink, std::string& cause) {
-                return doc.write(sink, cause);
-            };
-            if (!platform::replaceFileAtomically(path, produce, error))
-                throw ConversionError(error);
+            platform::replaceFileAtomically(
+                path, [&doc](const platform::ContentSink& sink) { doc.write(sink); });
         }
     } catch (const std::exception& e) {
         return failed(std::move(outcome), e.what());

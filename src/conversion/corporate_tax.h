@@ -15,7 +15,7 @@ std::span<const std::string_view> corporateTaxRowNames();
 // Empties the six account and footnote tables and replaces maliBilgiler by a new empty one.
 void clearCorporateTaxSections(SectionLocator& locator);
 
-// Writes one body record of a corporate tax declaration; throws ConversionError on failure.
+// Writes one body record of a corporate tax declaration; throws Error on failure.
 void applyCorporateTaxRecord(SectionLocator& locator, const infofile::InfoRecord& record);
 
 }  // namespace kovrel::conversion

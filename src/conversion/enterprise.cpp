@@ -77,18 +77,15 @@ EnterpriseStep prepareEnterprise(SectionLocator& locator, const EnterpriseChoice
     return EnterpriseStep::Continue;
 }
 
-std::optional<EnterpriseListing> listEnterprises(std::string_view declarationContent,
-                                                 std::string& error) {
+EnterpriseListing listEnterprises(std::string_view declarationContent) {
     // Read as a stream: a declaration of many enterprises lists quickly and in little memory.
     const auto scanned = platform::xml::scanFirstChildTexts(
         textconv::cleanXmlFile(declarationContent), kTicariKazanclarPath, "ticariKazanc");
     EnterpriseListing listing;
     listing.hasSection = scanned.found;
     for (const auto& title : scanned.texts) {
-        if (!title) {
-            error = "a ticariKazanc record has no child element to take its title from";
-            return std::nullopt;
-        }
+        if (!title)
+            throw Error("a ticariKazanc record has no child element to take its title from");
         listing.titles.push_back(*title);
     }
     return listing;

@@ -44,9 +44,8 @@ struct EnterpriseListing {
     std::vector<std::string> titles;  // first child's text of each ticariKazanc
 };
 
-// Fails (nothing, cause in error) when a record has no child element to take its title from.
-// A content that does not parse lists nothing.
-std::optional<EnterpriseListing> listEnterprises(std::string_view declarationContent,
-                                                 std::string& error);
+// Throws Error when a record has no child element to take its title from. A content that does
+// not parse lists nothing.
+EnterpriseListing listEnterprises(std::string_view declarationContent);
 
 }  // namespace kovrel::conversion

@@ -9,7 +9,7 @@
 
 namespace kovrel::conversion {
 
-// Writes one body record of an income tax declaration; throws ConversionError on failure.
+// Writes one body record of an income tax declaration; throws Error on failure.
 void applyIncomeTaxRecord(SectionLocator& locator, const infofile::InfoRecord& record,
                           const std::string& enterpriseTitle, bool usesBusinessSummary);
 

@@ -2,7 +2,7 @@
 
 #include <libxml/xpathInternals.h>
 
-#include "conversion/conversion_error.h"
+#include "platform/error.h"
 
 namespace kovrel::conversion {
 namespace {
@@ -26,7 +26,7 @@ Node SectionLocator::find(std::string_view path) {
 Node SectionLocator::require(std::string_view path) {
     const Node node = find(path);
     if (!node)
-        throw ConversionError("the declaration has no " + std::string(path));
+        throw Error("the declaration has no " + std::string(path));
     return node;
 }
 

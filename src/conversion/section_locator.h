@@ -17,7 +17,7 @@ class SectionLocator {
     explicit SectionLocator(platform::xml::Document& doc) : doc_(doc) {}
 
     platform::xml::Node find(std::string_view path);
-    // Like find, but a missing node is a ConversionError naming the path.
+    // Like find, but a missing node is an Error naming the path.
     platform::xml::Node require(std::string_view path);
 
     platform::xml::Node append(platform::xml::Node parent, std::string_view name);

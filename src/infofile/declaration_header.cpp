@@ -28,33 +28,27 @@ std::string DeclarationHeader::type() const {
     return textconv::toUpperAscii(declarationType);
 }
 
-std::optional<HeaderRead> readDeclarationHeader(const std::string& infoFilePath,
-                                                std::string& error) {
-    auto in = platform::openForReading(infoFilePath, error);
-    if (!in)
-        return std::nullopt;
+HeaderRead readDeclarationHeader(const std::string& infoFilePath) {
+    const auto in = platform::openForReading(infoFilePath);
 
     LineReader reader(*in);
     std::array<InfoRecord, kHeaderLines> lines;
     for (int i = 0; i < kHeaderLines; ++i) {
         auto line = reader.next();
         if (!line) {
-            error = "the info file has " + std::to_string(i) + " lines; its header needs " +
-                    std::to_string(kHeaderLines);
-            return std::nullopt;
+            throw Error("the info file has " + std::to_string(i) + " lines; its header needs " +
+                        std::to_string(kHeaderLines));
         }
         lines[i] = splitFields(*line);
         const std::size_t needed = i == 0 ? 3 : 1;
         if (lines[i].size() < needed) {
-            error = "header line " + std::to_string(i + 1) + " has " +
-                    std::to_string(lines[i].size()) + " fields; it needs " + std::to_string(needed);
-            return std::nullopt;
+            throw Error("header line " + std::to_string(i + 1) + " has " +
+                        std::to_string(lines[i].size()) + " fields; it needs " +
+                        std::to_string(needed));
         }
     }
-    if (in->bad()) {
-        error = "the info file could not be read";
-        return std::nullopt;
-    }
+    if (in->bad())
+        throw Error("the info file could not be read");
 
     HeaderRead read;
     DeclarationHeader& h = read.header;

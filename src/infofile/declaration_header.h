@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace kovrel::infofile {
@@ -36,9 +35,8 @@ struct HeaderRead {
 
 inline constexpr int kHeaderLines = 12;
 
-// Reads the first 12 lines of the info file and nothing more. Fails, with the cause in error,
-// when the file cannot be read or the header is too short for the values it must give.
-std::optional<HeaderRead> readDeclarationHeader(const std::string& infoFilePath,
-                                                std::string& error);
+// Reads the first 12 lines of the info file and nothing more. Throws Error when the file cannot
+// be read or the header is too short for the values it must give.
+HeaderRead readDeclarationHeader(const std::string& infoFilePath);
 
 }  // namespace kovrel::infofile

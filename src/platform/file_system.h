@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
+
 // Drives, folders and files as the program names them: path texts of the form "X:\a\b" (or a
 // host path, for an info file given on the command line). One interface; the implementation
 // is chosen at build time (POSIX maps drive letters onto Wine's dosdevices folder).
@@ -26,27 +28,27 @@ std::vector<Drive> listDrives();
 bool folderExists(const std::string& path);
 bool fileExists(const std::string& path);
 
-// Creates one folder whose parent exists.
-bool createFolder(const std::string& path, std::string& error);
+// Every operation below that can fail throws kovrel::Error naming the path and the cause.
 
-// Opens a file for sequential binary reading; null with the cause in error.
-std::unique_ptr<std::istream> openForReading(const std::string& path, std::string& error);
+// Creates one folder whose parent exists.
+void createFolder(const std::string& path);
+
+// Opens a file for sequential binary reading.
+std::unique_ptr<std::istream> openForReading(const std::string& path);
 
 // Reads a whole file as bytes.
-bool readWholeFile(const std::string& path, std::string& content, std::string& error);
+std::string readWholeFile(const std::string& path);
 
-// Takes the next piece of a file's new content; false when it cannot be written.
-using ContentSink = std::function<bool(std::string_view piece)>;
-// Hands a file's new content to the sink piece by piece, in order; false (with the cause in
-// error, unless the sink failed) abandons the save.
-using ContentProducer = std::function<bool(const ContentSink& sink, std::string& error)>;
+// Takes the next piece of a file's new content; throws when it cannot be written.
+using ContentSink = std::function<void(std::string_view piece)>;
+// Hands a file's new content to the sink piece by piece, in order; throwing abandons the save.
+using ContentProducer = std::function<void(const ContentSink& sink)>;
 
 // Writes the produced content to a temporary file in the same folder, flushes it to disk and
 // renames it over path, so that path holds either its old bytes or all the new ones, never a
 // mixture. The content streams to disk: a large declaration is never held twice in memory.
-bool replaceFileAtomically(const std::string& path, const ContentProducer& produce,
-                           std::string& error);
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error);
+void replaceFileAtomically(const std::string& path, const ContentProducer& produce);
+void replaceFileAtomically(const std::string& path, std::string_view content);
 
 // The host file-system path that a path text stands for (for diagnostics and tests).
 std::string hostPath(const std::string& path);

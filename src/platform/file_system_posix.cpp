@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -146,51 +146,65 @@ bool fileExists(const std::string& path) {
     return ::stat(hostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool createFolder(const std::string& path, std::string& error) {
-    if (::mkdir(hostPath(path).c_str(), 0777) == 0)
-        return true;
-    error = "cannot create the folder " + path + ": " + errnoText();
-    return false;
+void createFolder(const std::string& path) {
+    if (::mkdir(hostPath(path).c_str(), 0777) != 0)
+        throw Error("cannot create the folder " + path + ": " + errnoText());
 }
 
-std::unique_ptr<std::istream> openForReading(const std::string& path, std::string& error) {
+std::unique_ptr<std::istream> openForReading(const std::string& path) {
     auto in = std::make_unique<std::ifstream>(hostPath(path), std::ios::binary);
-    if (!in->is_open()) {
-        error = "cannot open " + path + ": " + errnoText();
-        return nullptr;
-    }
+    if (!in->is_open())
+        throw Error("cannot open " + path + ": " + errnoText());
     return in;
 }
 
-bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
-    const int fd = ::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot open " + path + ": " + errnoText();
-        return false;
+namespace {
+
+// Closes a descriptor at the end of its scope, whatever way the scope is left.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
     }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+    // Closes now and tells whether the close succeeded (a delayed write error shows there).
+    bool close() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
+std::string readWholeFile(const std::string& path) {
+    const FileDescriptor fd(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        throw Error("cannot open " + path + ": " + errnoText());
     struct stat st {};
     std::string bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
         bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[1 << 16];
     ssize_t got = 0;
-    while ((got = ::read(fd, buffer, sizeof buffer)) != 0) {
+    while ((got = ::read(fd.get(), buffer, sizeof buffer)) != 0) {
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            error = "cannot read " + path + ": " + errnoText();
-            ::close(fd);
-            return false;
-        }
+        if (got < 0)
+            throw Error("cannot read " + path + ": " + errnoText());
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
-    ::close(fd);
-    content = std::move(bytes);
-    return true;
+    return bytes;
 }
 
-bool replaceFileAtomically(const std::string& path, const ContentProducer& produce,
-                           std::string& error) {
+void replaceFileAtomically(const std::string& path, const ContentProducer& produce) {
     const std::string target = hostPath(path);
     const std::string folder = folderOf(target);
     const std::string name = baseName(target);
@@ -199,58 +213,40 @@ bool replaceFileAtomically(const std::string& path, const ContentProducer& produ
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         // A read-only declaration stays as it is, as it would on Windows.
-        if ((st.st_mode & 0222) == 0) {
-            error = "the file " + path + " is read-only";
-            return false;
-        }
+        if ((st.st_mode & 0222) == 0)
+            throw Error("the file " + path + " is read-only");
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
-        mode &= ~mask;
+        mode &= static_cast<mode_t>(~mask);
     }
 
     removeStaleTemporaries(folder, name);
     std::string tempPath = folder + "/." + name + kTempMarker + "XXXXXX";
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) {
-        error = "cannot write in the folder of " + path + ": " + errnoText();
-        return false;
-    }
-    bool sinkFailed = false;
-    const ContentSink sink = [&](std::string_view piece) {
-        sinkFailed = !writeAll(fd, piece);
-        return !sinkFailed;
-    };
-    std::string produceError;
-    const bool produced = produce(sink, produceError);
-    const bool written = produced && !sinkFailed && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const std::string writeError = errnoText();
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        if (produced || sinkFailed)
-            error = "cannot write " + path + ": " + (written ? errnoText() : writeError);
-        else
-            error = produceError;
+    FileDescriptor fd(::mkstemp(tempPath.data()));
+    if (fd.get() < 0)
+        throw Error("cannot write in the folder of " + path + ": " + errnoText());
+    try {
+        produce([&](std::string_view piece) {
+            if (!writeAll(fd.get(), piece))
+                throw Error("cannot write " + path + ": " + errnoText());
+        });
+        if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())
+            throw Error("cannot write " + path + ": " + errnoText());
+        if (::rename(tempPath.c_str(), target.c_str()) != 0)
+            throw Error("cannot replace " + path + ": " + errnoText());
+    } catch (...) {
         ::unlink(tempPath.c_str());
-        return false;
-    }
-    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + errnoText();
-        ::unlink(tempPath.c_str());
-        return false;
+        throw;
     }
     // Make the rename itself durable.
-    if (const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    if (const FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY)); dir.get() >= 0)
+        ::fsync(dir.get());
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
-    return replaceFileAtomically(
-        path, [content](const ContentSink& sink, std::string&) { return sink(content); }, error);
+void replaceFileAtomically(const std::string& path, std::string_view content) {
+    replaceFileAtomically(path, [content](const ContentSink& sink) { sink(content); });
 }
 
 }  // namespace kovrel::platform

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -208,127 +209,114 @@ bool fileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool createFolder(const std::string& path, std::string& error) {
+void createFolder(const std::string& path) {
     const std::wstring wide = toWide(path);
-    if (wide.empty()) {
-        error = "cannot create the folder " + path + ": the path is not valid UTF-8";
-        return false;
-    }
+    if (wide.empty())
+        throw Error("cannot create the folder " + path + ": the path is not valid UTF-8");
     QuietErrors quiet;
-    if (::CreateDirectoryW(wide.c_str(), nullptr))
-        return true;
-    error = "cannot create the folder " + path + ": " + lastErrorText();
-    return false;
+    if (!::CreateDirectoryW(wide.c_str(), nullptr))
+        throw Error("cannot create the folder " + path + ": " + lastErrorText());
 }
 
-std::unique_ptr<std::istream> openForReading(const std::string& path, std::string& error) {
+std::unique_ptr<std::istream> openForReading(const std::string& path) {
     const std::wstring wide = toWide(path);
-    if (wide.empty()) {
-        error = "cannot open " + path + ": the path is not valid UTF-8";
-        return nullptr;
-    }
+    if (wide.empty())
+        throw Error("cannot open " + path + ": the path is not valid UTF-8");
     {
         // The stream below cannot say why it failed; ask the system first.
         QuietErrors quiet;
         const HANDLE probe = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (probe == INVALID_HANDLE_VALUE) {
-            error = "cannot open " + path + ": " + lastErrorText();
-            return nullptr;
-        }
+        if (probe == INVALID_HANDLE_VALUE)
+            throw Error("cannot open " + path + ": " + lastErrorText());
         ::CloseHandle(probe);
     }
     // libstdc++ opens a wide path with _wfopen.
     auto in = std::make_unique<std::ifstream>(std::filesystem::path(wide), std::ios::binary);
-    if (!in->is_open()) {
-        error = "cannot open " + path;
-        return nullptr;
-    }
+    if (!in->is_open())
+        throw Error("cannot open " + path);
     return in;
 }
 
-bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
-    auto in = openForReading(path, error);
-    if (!in)
-        return false;
+std::string readWholeFile(const std::string& path) {
+    const auto in = openForReading(path);
     std::ostringstream buffer;
     buffer << in->rdbuf();
-    if (in->bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    content = std::move(buffer).str();
-    return true;
+    if (in->bad())
+        throw Error("cannot read " + path);
+    return std::move(buffer).str();
 }
 
-bool replaceFileAtomically(const std::string& path, const ContentProducer& produce,
-                           std::string& error) {
-    const std::wstring target = toWide(path);
-    if (target.empty()) {
-        error = "cannot write " + path + ": the path is not valid UTF-8";
-        return false;
+namespace {
+
+// Closes a handle at the end of its scope, whatever way the scope is left.
+class FileHandle {
+  public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle_);
     }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+
+    HANDLE get() const { return handle_; }
+    // Closes now and tells whether the close succeeded.
+    bool close() {
+        const HANDLE handle = std::exchange(handle_, INVALID_HANDLE_VALUE);
+        return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != 0;
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+void replaceFileAtomically(const std::string& path, const ContentProducer& produce) {
+    const std::wstring target = toWide(path);
+    if (target.empty())
+        throw Error("cannot write " + path + ": the path is not valid UTF-8");
     QuietErrors quiet;
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        error = "the file " + path + " is read-only";
-        return false;
-    }
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        throw Error("the file " + path + " is read-only");
 
     const std::wstring folder = folderOf(target);
     const std::wstring name = baseName(target);
     removeStaleTemporaries(folder, name);
     std::wstring tempPath;
-    const HANDLE file = createTemporary(folder, name, tempPath);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = "cannot write in the folder of " + path + ": " + lastErrorText();
-        return false;
-    }
-    DWORD writeError = ERROR_SUCCESS;
-    const ContentSink sink = [&](std::string_view piece) {
-        if (writeAll(file, piece))
-            return true;
-        writeError = ::GetLastError();
-        return false;
-    };
-    std::string produceError;
-    const bool produced = produce(sink, produceError);
-    const bool flushed = produced && ::FlushFileBuffers(file);
-    if (produced && !flushed)
-        writeError = ::GetLastError();
-    const bool closed = ::CloseHandle(file);
-    if (!flushed || !closed) {
-        if (writeError != ERROR_SUCCESS) {
-            error = "cannot write " + path + ": " + systemErrorText(writeError);
-        } else if (produced) {
-            error = "cannot write " + path + ": " + lastErrorText();
-        } else {
-            error = produceError;
-        }
-        ::DeleteFileW(tempPath.c_str());
-        return false;
-    }
+    FileHandle file(createTemporary(folder, name, tempPath));
+    if (file.get() == INVALID_HANDLE_VALUE)
+        throw Error("cannot write in the folder of " + path + ": " + lastErrorText());
+    try {
+        produce([&](std::string_view piece) {
+            if (!writeAll(file.get(), piece))
+                throw Error("cannot write " + path + ": " + lastErrorText());
+        });
+        if (!::FlushFileBuffers(file.get()) || !file.close())
+            throw Error("cannot write " + path + ": " + lastErrorText());
 
-    // ReplaceFileW keeps the replaced file's attributes and security; it needs an existing
-    // target, and some file systems refuse it, where the plain write-through rename serves.
-    bool replaced = exists && ::ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
-                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-    if (!replaced) {
-        replaced = ::MoveFileExW(tempPath.c_str(), target.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
-    if (!replaced) {
-        error = "cannot replace " + path + ": " + lastErrorText();
+        // ReplaceFileW keeps the replaced file's attributes and security; it needs an existing
+        // target, and some file systems refuse it, where the plain write-through rename serves.
+        bool replaced = exists && ::ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
+                                                 REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+        if (!replaced) {
+            replaced = ::MoveFileExW(tempPath.c_str(), target.c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        }
+        if (!replaced)
+            throw Error("cannot replace " + path + ": " + lastErrorText());
+    } catch (...) {
+        file.close();
         ::DeleteFileW(tempPath.c_str());
-        return false;
+        throw;
     }
-    return true;
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view content, std::string& error) {
-    return replaceFileAtomically(
-        path, [content](const ContentSink& sink, std::string&) { return sink(content); }, error);
+void replaceFileAtomically(const std::string& path, std::string_view content) {
+    replaceFileAtomically(path, [content](const ContentSink& sink) { sink(content); });
 }
 
 }  // namespace kovrel::platform

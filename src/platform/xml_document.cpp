@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <exception>
 
 namespace kovrel::platform::xml {
 namespace {
@@ -168,9 +169,9 @@ constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_N
 // every declaration written loads again.
 void checkTextLength(std::string_view text) {
     if (text.size() > XML_MAX_TEXT_LENGTH) {
-        throw XmlError("a value of " + std::to_string(text.size()) +
-                       " bytes is longer than a declaration can hold (" +
-                       std::to_string(XML_MAX_TEXT_LENGTH) + ")");
+        throw Error("a value of " + std::to_string(text.size()) +
+                    " bytes is longer than a declaration can hold (" +
+                    std::to_string(XML_MAX_TEXT_LENGTH) + ")");
     }
 }
 
@@ -209,7 +210,7 @@ void Node::setText(std::string_view utf8Text) const {
     checkTextLength(utf8Text);
     xmlNode* textNode = newTextNode(node_->doc, utf8Text);
     if (!textNode || !xmlAddChild(node_, textNode))
-        throw XmlError("cannot set element text");
+        throw Error("cannot set element text");
 }
 
 Node Node::parent() const {
@@ -246,7 +247,7 @@ Node Node::appendElement(std::string_view name) const {
     xmlNode* element = xmlNewDocNode(node_->doc, nullptr, asXml(ownName.c_str()), nullptr);
     if (!element || !xmlAddChild(node_, element)) {
         xmlFreeNode(element);
-        throw XmlError("cannot create the element " + ownName);
+        throw Error("cannot create the element " + ownName);
     }
     return Node(element);
 }
@@ -438,7 +439,7 @@ Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& 
     xmlNode* markup = newMarkupNode(node_->doc, compactMarkup(leaves, layout));
     if (!markup || !xmlAddChild(element.node_, markup)) {
         xmlFreeNode(markup);
-        throw XmlError("cannot create the element " + std::string(name));
+        throw Error("cannot create the element " + std::string(name));
     }
     return element;
 }
@@ -613,16 +614,12 @@ bool holdsUnwritableNamespace(const xmlNode* element) {
 
 }  // namespace
 
-Document Document::parse(std::string_view bytes, std::string* parseError,
-                         std::span<const std::string_view> compactRows) {
+Document Document::parse(std::string_view bytes, std::span<const std::string_view> compactRows) {
     xmlInitParser();
     Document document;
     XmlPtr<xmlParserCtxt> ctxt(xmlNewParserCtxt());
-    if (!ctxt) {
-        if (parseError)
-            *parseError = "out of memory";
-        return document;
-    }
+    if (!ctxt)
+        throw Error("out of memory");
     // Untrusted input: never the network, never external DTDs or entities, never entity
     // substitution, and the library's own limits on depth, text size and expansion stay on.
     const QuietLibrary quiet;
@@ -635,31 +632,20 @@ Document Document::parse(std::string_view bytes, std::string* parseError,
     if (!doc || !ctxt->wellFormed || ctxt->disableSAX) {
         if (doc)
             xmlFreeDoc(doc);
-        if (parseError) {
-            const xmlError* error = xmlCtxtGetLastError(ctxt.get());
-            std::string message = error && error->message ? error->message : "not XML";
-            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-                message.pop_back();
-            *parseError = (error ? "line " + std::to_string(error->line) + ": " : "") + message;
-        }
-        return document;
+        const xmlError* error = xmlCtxtGetLastError(ctxt.get());
+        std::string message = error && error->message ? error->message : "not XML";
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
+        throw Error((error ? "line " + std::to_string(error->line) + ": " : "") + message);
     }
+    document.doc_ = doc;
     // Declarations never carry a document type; one that does may hide entities, so it is not
     // taken in at all.
-    if (doc->intSubset || doc->extSubset) {
-        xmlFreeDoc(doc);
-        if (parseError)
-            *parseError = "the file has a document type declaration";
-        return document;
-    }
-    if (holdsUnwritableNamespace(xmlDocGetRootElement(doc))) {
-        xmlFreeDoc(doc);
-        if (parseError)
-            *parseError = "a namespace name holds a character that cannot be saved";
-        return document;
-    }
+    if (doc->intSubset || doc->extSubset)
+        throw Error("the file has a document type declaration");
+    if (holdsUnwritableNamespace(xmlDocGetRootElement(doc)))
+        throw Error("a namespace name holds a character that cannot be saved");
     dropLayoutWhitespace(reinterpret_cast<xmlNode*>(doc));
-    document.doc_ = doc;
     if (compactor.compactedAny())
         settleCompactRows(xmlDocGetRootElement(doc), true);
     return document;
@@ -678,18 +664,18 @@ std::vector<Node> Document::selectNodes(Node context, std::string_view xpath) co
     const QuietLibrary quiet;
     XmlPtr<xmlXPathCompExpr> compiled(xmlXPathCompile(asXml(expression.c_str())));
     if (!compiled)
-        throw XmlError("invalid XPath expression " + expression);
+        throw Error("invalid XPath expression " + expression);
     std::vector<Node> nodes;
     if (!doc_)
         return nodes;
     XmlPtr<xmlXPathContext> ctx(xmlXPathNewContext(doc_));
     if (!ctx)
-        throw XmlError("out of memory");
+        throw Error("out of memory");
     ctx->error = ignoreError;
     ctx->node = context ? context.raw() : reinterpret_cast<xmlNode*>(doc_);
     XmlPtr<xmlXPathObject> result(xmlXPathCompiledEval(compiled.get(), ctx.get()));
     if (!result)
-        throw XmlError("cannot evaluate " + expression);
+        throw Error("cannot evaluate " + expression);
     if (result->type != XPATH_NODESET || !result->nodesetval)
         return nodes;
     const xmlNodeSet* set = result->nodesetval;
@@ -747,10 +733,11 @@ Node Document::selectSingleNode(std::string_view xpath) const {
 namespace {
 
 // Turns the library's LF line ends into CR LF on the way out and passes the bytes on in large
-// pieces.
+// pieces. The library calls it from C: what the sink throws is kept and thrown again once the
+// library has returned.
 class CrLfOutput {
   public:
-    explicit CrLfOutput(const std::function<bool(std::string_view)>& sink) : sink_(sink) {
+    explicit CrLfOutput(const std::function<void(std::string_view)>& sink) : sink_(sink) {
         buffer_.reserve(kChunk + kChunk / 8);
     }
 
@@ -760,75 +747,76 @@ class CrLfOutput {
                                                                                        : -1;
     }
 
-    bool flush() {
-        if (buffer_.empty() || failed_)
-            return !failed_;
-        failed_ = !sink_(buffer_);
+    bool flush() noexcept {
+        if (failure_)
+            return false;
+        try {
+            if (!buffer_.empty())
+                sink_(buffer_);
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
         buffer_.clear();
-        return !failed_;
+        return !failure_;
     }
 
-    bool failed() const { return failed_; }
+    void rethrowFailure() const {
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
 
   private:
     static constexpr std::size_t kChunk = 1 << 16;
 
-    bool append(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const auto lineEnd = bytes.find('\n');
-            if (lineEnd == std::string_view::npos) {
-                buffer_.append(bytes);
-                break;
+    bool append(std::string_view bytes) noexcept {
+        if (failure_)
+            return false;
+        try {
+            while (!bytes.empty()) {
+                const auto lineEnd = bytes.find('\n');
+                if (lineEnd == std::string_view::npos) {
+                    buffer_.append(bytes);
+                    break;
+                }
+                buffer_.append(bytes.substr(0, lineEnd));
+                buffer_.append("\r\n");
+                bytes.remove_prefix(lineEnd + 1);
             }
-            buffer_.append(bytes.substr(0, lineEnd));
-            buffer_.append("\r\n");
-            bytes.remove_prefix(lineEnd + 1);
+        } catch (...) {
+            failure_ = std::current_exception();
+            return false;
         }
         return buffer_.size() < kChunk || flush();
     }
 
-    const std::function<bool(std::string_view)>& sink_;
+    const std::function<void(std::string_view)>& sink_;
     std::string buffer_;
-    bool failed_ = false;
+    std::exception_ptr failure_;
 };
 
 }  // namespace
 
-bool Document::write(const std::function<bool(std::string_view)>& sink, std::string& error) const {
+void Document::write(const std::function<void(std::string_view)>& sink) const {
     if (!doc_)
-        return true;
+        return;
     const char* encoding = doc_->encoding ? asChars(doc_->encoding) : "UTF-8";
     const QuietLibrary quiet;
     CrLfOutput output(sink);
     xmlSaveCtxt* save = xmlSaveToIO(&CrLfOutput::write, nullptr, &output, encoding,
                                     XML_SAVE_FORMAT | XML_SAVE_AS_XML);
-    if (!save) {
-        error = std::string("cannot write the document in ") + encoding;
-        return false;
-    }
+    if (!save)
+        throw Error(std::string("cannot write the document in ") + encoding);
     const long started = xmlSaveDoc(save, doc_);
     const int closed = xmlSaveClose(save);
-    if (output.failed())
-        return false;
-    if (started < 0 || closed < 0 || !output.flush()) {
-        if (!output.failed())
-            error = std::string("cannot write the document in ") + encoding;
-        return false;
-    }
-    return true;
+    const bool flushed = output.flush();
+    output.rethrowFailure();
+    if (started < 0 || closed < 0 || !flushed)
+        throw Error(std::string("cannot write the document in ") + encoding);
 }
 
 std::string Document::serialize() const {
     std::string out;
-    std::string error;
-    const bool written = write(
-        [&out](std::string_view piece) {
-            out.append(piece);
-            return true;
-        },
-        error);
-    if (!written)
-        throw XmlError(error);
+    write([&out](std::string_view piece) { out.append(piece); });
     return out;
 }
 

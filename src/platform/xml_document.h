@@ -4,10 +4,11 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/error.h"
 
 typedef struct _xmlDoc xmlDoc;
 typedef struct _xmlNode xmlNode;
@@ -84,12 +85,12 @@ class Document {
     Document& operator=(const Document&) = delete;
 
     // Parses untrusted bytes: no network, no DTD loading, no entity substitution, whitespace-only
-    // text between elements dropped. A document that does not parse is empty; the parser's
-    // message is returned through parseError.
+    // text between elements dropped. A document that does not parse throws Error with the
+    // parser's message.
     // Elements named in compactRows whose children are all leaves with text are kept compact
     // (see Node::appendCompactElement) from the moment each is parsed, so that a file of many
     // table rows loads in a fraction of the memory; it saves byte for byte as it would have.
-    static Document parse(std::string_view bytes, std::string* parseError = nullptr,
+    static Document parse(std::string_view bytes,
                           std::span<const std::string_view> compactRows = {});
 
     bool empty() const;
@@ -100,7 +101,7 @@ class Document {
     Node firstOnPath(std::string_view path) const;
 
     // The first node matching an XPath 1.0 expression in document order, or none. Throws
-    // XmlError for an invalid expression.
+    // Error for an invalid expression.
     Node selectSingleNode(std::string_view xpath) const;
     // The matching nodes in document order, relative to context.
     std::vector<Node> selectNodes(Node context, std::string_view xpath) const;
@@ -109,9 +110,9 @@ class Document {
     // the library's indentation and CR LF line ends.
     std::string serialize() const;
     // Hands the bytes that serialize() returns to sink piece by piece, without ever holding the
-    // whole text; false, with the cause in error, when the document cannot be written or the
-    // sink refuses a piece.
-    bool write(const std::function<bool(std::string_view piece)>& sink, std::string& error) const;
+    // whole text. Throws Error when the document cannot be written; what the sink throws passes
+    // through.
+    void write(const std::function<void(std::string_view piece)>& sink) const;
 
     xmlDoc* raw() const { return doc_; }
 
@@ -133,10 +134,5 @@ struct FirstChildTexts {
 // keeps only what the result needs and stops at the end of that element.
 FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view path,
                                     std::string_view childName);
-
-class XmlError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 }  // namespace kovrel::platform::xml

@@ -64,21 +64,23 @@ void FormMain::Form_Load() {
         return;
     }
 
-    std::string cause;
-    const auto read = infofile::readDeclarationHeader(infoFilePath_, cause);
-    if (!read) {
-        fail(messages::kXmlReadFailed, cause, messages::kTitle);
+    infofile::HeaderRead read;
+    try {
+        read = infofile::readDeclarationHeader(infoFilePath_);
+    } catch (const Error& e) {
+        fail(messages::kXmlReadFailed, e.what(), messages::kTitle);
         return;
     }
-    header_ = read->header;
-    txtUnvan->SetValue(wxString::FromUTF8(read->title));
+    header_ = read.header;
+    txtUnvan->SetValue(wxString::FromUTF8(read.title));
     txtUnvan->SelectAll();
-    txtFaaliyetK->SetValue(wxString::FromUTF8(read->activity));
+    txtFaaliyetK->SetValue(wxString::FromUTF8(read.activity));
     txtFaaliyetK->SelectAll();
 
     setWindowHeight(kHeightAfterStartUp);
     showFrame(fraNew, false);
 
+    std::string cause;
     if (!refreshTargetFile(cause)) {
         fail(messages::kXmlReadFailed, cause, messages::kTitle);
         return;

@@ -26,10 +26,12 @@ bool FormMain::refreshTargetFile(std::string& cause) {
     if (type == "GELIR") {
         if (platform::fileExists(path)) {
             cboORT->Clear();
-            std::string content;
             std::optional<conversion::EnterpriseListing> listing;
-            if (platform::readWholeFile(path, content, cause))
-                listing = conversion::listEnterprises(content, cause);
+            try {
+                listing = conversion::listEnterprises(platform::readWholeFile(path));
+            } catch (const Error& e) {
+                cause = e.what();
+            }
             if (!listing) {
                 // Leave nothing a run could start from: no entry, so no new-record frame.
                 cmdContinue->Disable();

@@ -44,10 +44,7 @@ class ConversionRunTest : public ::testing::Test {
                                 test::InfoHeader header = {}) {
         header.type = type;
         test::writeBytes(drive.root() / "beyan.txt", test::infoFileText(header, body));
-        std::string error;
-        const auto read = infofile::readDeclarationHeader(infoPath, error);
-        EXPECT_TRUE(read) << error;
-        return read ? read->header : DeclarationHeader{};
+        return infofile::readDeclarationHeader(infoPath).header;
     }
     fs::path target(const std::string& type) const {
         return folder / ("034260_1234567890_" + type + "_10_2023.xml");
@@ -298,8 +295,7 @@ TEST_F(ConversionRunTest, DryRunAndMissingAppendTargetWriteNoDeclaration) {
 // Every way a run can stop short leaves the declaration as it was, byte for byte.
 TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
     const std::string unparsable = "<beyanname>\r\n<ozel>\r\n</beyanname>\r\n";
-    std::string parserMessage;
-    Document::parse(unparsable, &parserMessage);
+    const std::string parserMessage = test::failureOf([&] { Document::parse(unparsable); });
     ASSERT_FALSE(parserMessage.empty());
     RunChoices addNew = createNew("T", Mode::AddToExisting);
     RunChoices duplicate = createNew(kOtherTitle, Mode::AddToExisting);

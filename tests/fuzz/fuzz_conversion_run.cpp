@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -37,10 +38,12 @@ conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRea
     choices.fields.title = read.title;
     choices.fields.activity = read.activity;
     choices.fields.profit = "1.000,00";
-    std::string error;
-    const auto listing = conversion::listEnterprises(declaration, error);
-    if (listing && choices.mode == conversion::Mode::AddToExisting)
-        choices.enterprise.listTitles = listing->titles;
+    try {
+        const auto listing = conversion::listEnterprises(declaration);
+        if (choices.mode == conversion::Mode::AddToExisting)
+            choices.enterprise.listTitles = listing.titles;
+    } catch (const Error&) {
+    }
     // Bits 1-2: the new record, nothing selected, the empty entry or the first title listed.
     auto& entry = choices.enterprise;
     entry.listIndex = kListIndex[(flags >> 1) & 3];
@@ -75,10 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const fs::path infoPath = drive.root() / "beyan.txt";
     test::writeBytes(infoPath, info);
 
-    std::string error;
-    const auto read = infofile::readDeclarationHeader(infoPath, error);
-    if (!read)
+    std::optional<infofile::HeaderRead> read;
+    try {
+        read = infofile::readDeclarationHeader(infoPath);
+    } catch (const Error&) {
         return 0;
+    }
     // The declaration where the header leads, as an earlier run left it; not when that path
     // leaves the ebyn folder (the run refuses it) or the host cannot hold it (too long, say).
     const std::string path = conversion::targetXmlPath(conversion::ebynRoot("D"), read->header);
@@ -96,7 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(outcome.targetXmlPath == path);
     const std::string after = test::readBytes(hostFile);
     if (outcome.end == conversion::RunEnd::Completed) {
-        FUZZ_CHECK(!platform::xml::Document::parse(textconv::cleanXmlFile(after)).empty());
+        FUZZ_CHECK(test::failureOf([&] {
+                       platform::xml::Document::parse(textconv::cleanXmlFile(after));
+                   }).empty());
     } else {
         FUZZ_CHECK(after == declaration);
         FUZZ_CHECK(outcome.end != conversion::RunEnd::Failed || !outcome.cause.empty());

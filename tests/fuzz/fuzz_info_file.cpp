@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -33,10 +34,11 @@ bool isPrintableUtf8(std::string_view text) {
 }
 
 void checkHeader(std::string_view bytes) {
-    std::string error;
-    const auto read = infofile::readDeclarationHeader(asFilePath(bytes), error);
-    if (!read) {
-        FUZZ_CHECK(!error.empty());
+    std::optional<infofile::HeaderRead> read;
+    try {
+        read = infofile::readDeclarationHeader(asFilePath(bytes));
+    } catch (const Error& e) {
+        FUZZ_CHECK(*e.what() != '\0');
         return;
     }
     const auto& h = read->header;

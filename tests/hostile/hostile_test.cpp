@@ -72,9 +72,10 @@ struct ConversionScene {
     explicit ConversionScene(std::string_view infoBytes = corporateInfo()) {
         test::writeBytes(infoFile, infoBytes);
         fs::create_directories(drive.root() / "ebyn");
-        std::string error;
-        if (const auto read = infofile::readDeclarationHeader(infoFile, error))
-            header = read->header;
+        try {
+            header = infofile::readDeclarationHeader(infoFile).header;
+        } catch (const Error&) {
+        }
     }
 
     const test::TempDrive drive;

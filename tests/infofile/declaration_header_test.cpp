@@ -15,23 +15,21 @@ namespace {
 // e-mail mapped (tab dropped, 255 a space), escaped and trimmed, the title mapped and trimmed,
 // the others trimmed only, and only field 0 of lines 2 to 12 counts.
 TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
-    std::string error;
     const auto result =
-        readDeclarationHeader(KOVREL_TEST_DATA "/infofile/header_all_conversions.txt", error);
-    ASSERT_TRUE(result) << error;
-    const DeclarationHeader& h = result->header;
+        readDeclarationHeader(KOVREL_TEST_DATA "/infofile/header_all_conversions.txt");
+    const DeclarationHeader& h = result.header;
     EXPECT_EQ(
         (std::vector<std::string>{h.taxOfficeCode, h.periodText, h.year, h.declarationType, h.taxNo,
                                   h.surname, h.firstName, h.email, h.identityNo, h.folderTaxNo,
                                   h.tradeRegistryNo, h.areaCode, h.phoneNo, h.preparerTaxNo,
-                                  result->title}),
+                                  result.title}),
         (std::vector<std::string>{"034250 ", " 01012025-31122025", "2025", "GELIR", " 1234567890",
                                   "ŞAHİN &amp; OĞUL", "Çiğdem&lt;&apos;&gt;",
                                   "ali&amp;veli@ornek.com", "12345678901", "12345678901", "4587&1",
                                   "312", "\t4567890", "9876543210", "Şahin Kırtasiye & Kitabevi"}));
     EXPECT_TRUE(h.usesBusinessSummary);
     // The activity is not mapped: its byte 0x87 is the ISO-8859-9 character U+0087.
-    EXPECT_EQ(textconv::encodeLatin5(result->activity),
+    EXPECT_EQ(textconv::encodeLatin5(result.activity),
               "Kirtasiye ti\x87"
               "areti");
 }
@@ -56,8 +54,8 @@ TEST(ReadDeclarationHeader, ShortHeaderFailsWithItsCause) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cause);
         test::writeBytes(folder.path() / "beyan.txt", c.bytes);
-        std::string error;
-        EXPECT_FALSE(readDeclarationHeader((folder.path() / "beyan.txt").string(), error));
+        const std::string error =
+            test::failureOf([&] { readDeclarationHeader((folder.path() / "beyan.txt").string()); });
         EXPECT_NE(error.find(c.cause), std::string::npos) << error;
     }
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/xml_document.h"
 
 // Shared helpers of the core tests: a temporary Wine-style drive and info-file builders.
@@ -84,6 +85,17 @@ struct InfoHeader {
 std::string infoFileText(const std::vector<std::string>& lines);
 // A whole info file: header lines then body lines, each ending in CR LF.
 std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body);
+
+// The cause an operation fails with; empty when it does not fail.
+template <typename Operation>
+std::string failureOf(Operation&& operation) {
+    try {
+        operation();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return {};
+}
 
 // An element and its subtree as compact XML without layout, texts as they are (UTF-8, not
 // escaped): "<a><b>x</b><c/></a>". Easy to compare with an expected tree written by hand.

@@ -29,9 +29,7 @@ bool render(const Layout& layout, const std::filesystem::path& folder) {
     WindowHarness harness;
     const std::string info = harness.copyExample(layout.example);
     if (layout.existingEnterprise) {
-        std::string error;
-        harness.convert(info, Mode::CreateNew,
-                        kovrel::infofile::readDeclarationHeader(info, error)->title);
+        harness.convert(info, Mode::CreateNew, kovrel::infofile::readDeclarationHeader(info).title);
     }
     kovrel::ui::FormMain& window = harness.start(info);
     if (window.ended())

@@ -69,8 +69,7 @@ std::string WindowHarness::copyExample(const std::string& name) {
 }
 
 static infofile::DeclarationHeader headerOf(const std::string& infoFilePath) {
-    std::string error;
-    return infofile::readDeclarationHeader(infoFilePath, error).value().header;
+    return infofile::readDeclarationHeader(infoFilePath).header;
 }
 
 fs::path WindowHarness::declarationFor(const std::string& infoFilePath, char letter) const {

@@ -47,9 +47,7 @@ TEST(WindowsDrives, MissingDriveIsNoFolderAndNoFile) {
     // Q: is never mapped by Wine or the test script; the query must answer without a dialog.
     EXPECT_FALSE(folderExists("Q:\\ebyn"));
     EXPECT_FALSE(fileExists("Q:\\beyan.txt"));
-    std::string error;
-    EXPECT_FALSE(createFolder("Q:\\ebyn", error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(test::failureOf([] { createFolder("Q:\\ebyn"); }).empty());
 }
 
 TEST(WindowsFolders, TurkishLettersReachTheFileSystemIntact) {
@@ -59,16 +57,13 @@ TEST(WindowsFolders, TurkishLettersReachTheFileSystemIntact) {
     test::TempFolder temp;
     const std::string folder = utf8(temp.path()) + "\\" + name;
     const std::string file = folder + "\\beyan " + name + ".xml";
-    std::string error;
-    ASSERT_TRUE(createFolder(folder, error)) << error;
+    createFolder(folder);
     EXPECT_TRUE(folderExists(folder));
-    EXPECT_FALSE(createFolder(folder, error));  // already there
+    EXPECT_FALSE(test::failureOf([&] { createFolder(folder); }).empty());  // already there
 
-    ASSERT_TRUE(replaceFileAtomically(file, "<a>\xDD\xFD</a>", error)) << error;
+    replaceFileAtomically(file, "<a>\xDD\xFD</a>");
     EXPECT_TRUE(fileExists(file));
-    std::string content;
-    ASSERT_TRUE(readWholeFile(file, content, error)) << error;
-    EXPECT_EQ(content, "<a>\xDD\xFD</a>");
+    EXPECT_EQ(readWholeFile(file), "<a>\xDD\xFD</a>");
     EXPECT_EQ(namesIn(temp.path() / wide),
               std::vector<std::wstring>{std::wstring(L"beyan ") + wide + L".xml"});
 }
@@ -82,26 +77,24 @@ TEST(WindowsAtomicSave, OldFileOrAllOfTheNewOneAndNoTemporaries) {
     test::writeBytes(temp.path() / ".beyan.xml.kovrel-tmp-0000abcd", "stale");
     test::writeBytes(temp.path() / "other.xml", "kept");
     const std::vector<std::wstring> names{L"beyan.xml", L"other.xml"};
-    std::string error;
     for (const std::string content : {"first", "", "last\r\n"}) {
-        ASSERT_TRUE(replaceFileAtomically(path, content, error)) << error;
+        replaceFileAtomically(path, content);
         EXPECT_EQ(test::readBytes(file), content);
         EXPECT_EQ(namesIn(temp.path()), names);
     }
 
-    const auto pieces = [](const ContentSink& sink, std::string&) {
-        return sink("<a>") && sink("") && sink("\xDE\xFE") && sink("</a>");
-    };
-    ASSERT_TRUE(replaceFileAtomically(path, pieces, error)) << error;
-    const auto failing = [](const ContentSink& sink, std::string& cause) {
+    replaceFileAtomically(path, [](const ContentSink& sink) {
+        for (const char* piece : {"<a>", "", "\xDE\xFE", "</a>"})
+            sink(piece);
+    });
+    const auto failing = [](const ContentSink& sink) {
         sink("half");
-        cause = "the document cannot be written";
-        return false;
+        throw Error("the document cannot be written");
     };
-    EXPECT_FALSE(replaceFileAtomically(path, failing, error));
-    EXPECT_EQ(error, "the document cannot be written");
+    EXPECT_EQ(test::failureOf([&] { replaceFileAtomically(path, failing); }),
+              "the document cannot be written");
     ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(replaceFileAtomically(path, "new", error));
+    const std::string error = test::failureOf([&] { replaceFileAtomically(path, "new"); });
     EXPECT_NE(error.find("read-only"), std::string::npos) << error;
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::readBytes(file), "<a>\xDE\xFE</a>");
