@@ -155,51 +155,39 @@ std::string listOf(const std::vector<std::string>& titles) {
     return text;
 }
 
-// The enterprise list entry the window would have selected, or the one the options name.
+// The enterprise the options name, or the one the window would start with.
 conversion::EnterpriseChoice chooseEnterprise(const Options& options, Mode mode,
                                               const std::string& path, bool fileExists) {
-    conversion::EnterpriseChoice choice;
     if (options.newRecord && options.enterprise)
         throw UsageError{"--new and --enterprise exclude each other"};
-    if (mode == Mode::CreateNew) {
-        if (options.enterprise)
-            throw UsageError{"--enterprise needs --mode add: a new file has no enterprises"};
-        choice.listIndex = 0;
-        return choice;
-    }
-    if (!fileExists) {  // the run stops: nothing to add to
-        choice.listIndex = 0;
-        return choice;
-    }
+    if (options.enterprise && mode == Mode::CreateNew)
+        throw UsageError{"--enterprise needs --mode add: a new file has no enterprises"};
     std::optional<conversion::EnterpriseListing> listing;
-    try {
-        listing = conversion::listEnterprises(platform::readWholeFile(path));
-    } catch (const Error& e) {
-        throw ListingError{e.what()};
+    if (fileExists && mode == Mode::AddToExisting) {
+        try {
+            listing = conversion::listEnterprises(platform::readWholeFile(path));
+        } catch (const Error& e) {
+            throw ListingError{e.what()};
+        }
     }
-    choice.listTitles = listing->titles;
-    if (options.newRecord) {
-        choice.listIndex = 0;
-    } else if (options.enterprise) {
-        const auto found =
-            std::find(listing->titles.begin(), listing->titles.end(), *options.enterprise);
-        if (found == listing->titles.end()) {
+    if (options.newRecord)
+        return conversion::EnterpriseChoice::newRecord();
+    if (options.enterprise) {
+        // Without a file the run stops before it looks for the enterprise.
+        if (listing && std::find(listing->titles.begin(), listing->titles.end(),
+                                 *options.enterprise) == listing->titles.end()) {
             throw UsageError{"the file lists no enterprise \"" + *options.enterprise +
                              "\"; it lists:" + listOf(listing->titles)};
         }
-        choice.listIndex = 2 + static_cast<int>(found - listing->titles.begin());
-        choice.listText = *found;
-    } else if (!listing->hasSection) {
-        choice.listIndex = -1;
-    } else if (listing->titles.empty()) {
+        return conversion::EnterpriseChoice::existing(*options.enterprise);
+    }
+    const auto choice = conversion::defaultEnterprise(mode, listing ? &*listing : nullptr);
+    if (!choice) {
         throw UsageError{
             "the file lists no enterprise yet; choose --new for a new record or "
             "--enterprise TITLE for an existing one"};
-    } else {
-        choice.listIndex = 2;
-        choice.listText = listing->titles.front();
     }
-    return choice;
+    return *choice;
 }
 
 conversion::NewEnterpriseFields newRecordFields(const Options& options,
@@ -241,8 +229,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             return kUsage;
         }
         const auto& header = read->header;
-        const bool incomeTax = header.type() == "GELIR";
-        if (!incomeTax && (options.newRecord || options.enterprise))
+        if (!header.isIncomeTax() && (options.newRecord || options.enterprise))
             throw UsageError{"--new and --enterprise are for income tax (GELIR) declarations"};
 
         conversion::RunChoices choices;
@@ -251,7 +238,7 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             conversion::targetXmlPath(conversion::ebynRoot(choices.driveText), header);
         const bool fileExists = platform::fileExists(path);
         choices.mode = chooseMode(options, fileExists);
-        if (incomeTax) {
+        if (header.isIncomeTax()) {
             try {
                 choices.enterprise = chooseEnterprise(options, choices.mode, path, fileExists);
             } catch (const ListingError& e) {
@@ -277,8 +264,6 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
             case conversion::RunEnd::DuplicateTitle:
                 report(err, messages::kDuplicateTitle, choices.fields.title);
                 return kDuplicateTitle;
-            case conversion::RunEnd::NothingChosen:
-                throw UsageError{"choose --new or --enterprise TITLE"};
             case conversion::RunEnd::Failed:
                 report(err, messages::kRunFailed, outcome.cause);
                 return kRunFailed;

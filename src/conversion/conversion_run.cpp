@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "conversion/corporate_tax.h"
+#include "conversion/enterprise.h"
 #include "conversion/income_tax.h"
 #include "conversion/section_locator.h"
 #include "conversion/skeleton.h"
@@ -75,7 +76,6 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
         if (!reader.next())
             throw Error("the info file has fewer than 12 lines");
     }
-    const std::string type = header.type();
     while (auto line = reader.next()) {
         InfoRecord record = infofile::splitFields(*line);
         // An empty line holds no record; it is passed over like one with an empty code.
@@ -86,9 +86,10 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
         if (record[0].empty())
             continue;
         try {
-            if (type == "GELIR") {
-                applyIncomeTaxRecord(locator, record, enterpriseTitle, header.usesBusinessSummary);
-            } else if (type == "KURUMLAR") {
+            if (header.isIncomeTax()) {
+                applyIncomeTaxRecord(locator, record, enterpriseTitle,
+                                     header.usesBusinessSummary());
+            } else if (header.kind == infofile::DeclarationKind::CorporateTax) {
                 applyCorporateTaxRecord(locator, record);
             }
         } catch (const std::exception& e) {
@@ -100,10 +101,10 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
 }
 
 // An existing declaration may hold many table rows: they are loaded compact.
-std::span<const std::string_view> rowsKeptCompact(const std::string& type) {
-    if (type == "GELIR")
+std::span<const std::string_view> rowsKeptCompact(const DeclarationHeader& header) {
+    if (header.isIncomeTax())
         return incomeTaxRowNames();
-    if (type == "KURUMLAR")
+    if (header.kind == infofile::DeclarationKind::CorporateTax)
         return corporateTaxRowNames();
     return {};
 }
@@ -147,34 +148,28 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
         outcome.end = RunEnd::AppendTargetMissing;
         return outcome;
     }
-    if (choices.enterprise.listIndex == 1) {
-        outcome.end = RunEnd::NothingChosen;
-        return outcome;
-    }
 
     try {
         // Nothing on disk changes before the final save: the skeleton and the cleaning are
         // done in memory.
         std::string content = textconv::cleanXmlFile(addMode ? platform::readWholeFile(path)
                                                              : writeDeclarationSkeleton(header));
-        const std::string type = header.type();
-        auto doc = parseDeclaration(content, rowsKeptCompact(type));
+        auto doc = parseDeclaration(content, rowsKeptCompact(header));
         content = std::string();
 
         SectionLocator locator(doc);
-        std::string enterpriseTitle;
-        if (type == "GELIR") {
-            const auto step =
-                prepareEnterprise(locator, choices.enterprise, choices.fields, addMode,
-                                  header.usesBusinessSummary, enterpriseTitle);
-            if (step == EnterpriseStep::DuplicateTitle) {
+        PreparedEnterprise enterprise;
+        if (header.isIncomeTax()) {
+            enterprise = prepareEnterprise(locator, choices.enterprise, choices.fields,
+                                           choices.mode, header.usesBusinessSummary());
+            if (enterprise.duplicateTitle) {
                 outcome.end = RunEnd::DuplicateTitle;
                 return outcome;
             }
-        } else if (type == "KURUMLAR") {
+        } else if (header.kind == infofile::DeclarationKind::CorporateTax) {
             clearCorporateTaxSections(locator);
         }
-        applyBody(locator, header, infoFilePath, enterpriseTitle);
+        applyBody(locator, header, infoFilePath, enterprise.enterpriseTitle);
 
         if (choices.dryRun) {
             outcome.document = doc.serialize();

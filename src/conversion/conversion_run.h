@@ -2,27 +2,15 @@
 
 #include <string>
 
-#include "conversion/enterprise.h"
+#include "conversion/run_choices.h"
 #include "infofile/declaration_header.h"
 
 namespace kovrel::conversion {
-
-enum class Mode { AddToExisting, CreateNew };
-
-// Everything a run takes from the window (or the command line), as plain values.
-struct RunChoices {
-    std::string driveText;  // the drive letter, as the drive box shows it
-    Mode mode = Mode::AddToExisting;
-    EnterpriseChoice enterprise;
-    NewEnterpriseFields fields;
-    bool dryRun = false;  // build the declaration but create and write nothing
-};
 
 enum class RunEnd {
     Completed,            // saved (or, for a dry run, built)
     AppendTargetMissing,  // add mode and no declaration file
     DuplicateTitle,       // the new title is already listed; nothing saved
-    NothingChosen,        // the empty list entry is selected; nothing done
     Failed,               // the run's error path; nothing saved
 };
 

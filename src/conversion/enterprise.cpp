@@ -31,6 +31,20 @@ void removeRowsOfEnterprise(SectionLocator& locator, std::string_view tablePath,
         locator.remove(table, row);
 }
 
+// Whether a record of the file's list has title as its title (its first child's text), as the
+// list a user chose from shows them.
+bool isListed(SectionLocator& locator, const std::string& title) {
+    const Node list = locator.find(kTicariKazanclarPath);
+    if (!list)
+        return false;
+    for (const Node record : list.childElements("ticariKazanc")) {
+        const Node first = record.firstChildElement();
+        if (first && first.text() == title)
+            return true;
+    }
+    return false;
+}
+
 void addNewRecord(SectionLocator& locator, const NewEnterpriseFields& fields,
                   bool usesBusinessSummary) {
     const Node list = locator.require(kTicariKazanclarPath);
@@ -50,18 +64,19 @@ void addNewRecord(SectionLocator& locator, const NewEnterpriseFields& fields,
 
 }  // namespace
 
-EnterpriseStep prepareEnterprise(SectionLocator& locator, const EnterpriseChoice& choice,
-                                 const NewEnterpriseFields& fields, bool addMode,
-                                 bool usesBusinessSummary, std::string& enterpriseTitle) {
-    if (choice.listIndex == 0) {
-        if (addMode && std::find(choice.listTitles.begin(), choice.listTitles.end(),
-                                 fields.title) != choice.listTitles.end()) {
-            return EnterpriseStep::DuplicateTitle;
+PreparedEnterprise prepareEnterprise(SectionLocator& locator, const EnterpriseChoice& choice,
+                                     const NewEnterpriseFields& fields, Mode mode,
+                                     bool usesBusinessSummary) {
+    PreparedEnterprise prepared;
+    if (choice.kind == EnterpriseChoice::Kind::NewRecord) {
+        if (mode == Mode::AddToExisting && isListed(locator, fields.title)) {
+            prepared.duplicateTitle = true;
+            return prepared;
         }
         addNewRecord(locator, fields, usesBusinessSummary);
-        enterpriseTitle = fields.title;
-    } else if (choice.listIndex >= 2) {
-        const std::string& title = choice.listText;
+        prepared.enterpriseTitle = fields.title;
+    } else if (choice.kind == EnterpriseChoice::Kind::Existing) {
+        const std::string& title = choice.title;
         if (!usesBusinessSummary) {
             removeRowsOfEnterprise(locator, kBalanceSheetPath, kBalanceSheetRow, title);
             removeRowsOfEnterprise(locator, kIncomeStatementPath, kIncomeStatementRow, title);
@@ -72,9 +87,9 @@ EnterpriseStep prepareEnterprise(SectionLocator& locator, const EnterpriseChoice
             if (usesBusinessSummary)
                 clearBusinessSummary(locator);
         }
-        enterpriseTitle = title;
+        prepared.enterpriseTitle = title;
     }
-    return EnterpriseStep::Continue;
+    return prepared;
 }
 
 EnterpriseListing listEnterprises(std::string_view declarationContent) {

@@ -41,10 +41,9 @@ void writeIdentity(SkeletonWriter& w, const infofile::DeclarationHeader& h) {
 
 std::string writeDeclarationSkeleton(const infofile::DeclarationHeader& h) {
     using textconv::escapeXml;
-    const std::string type = h.type();
-    const bool income = type == "GELIR";
-    const bool corporate = type == "KURUMLAR";
-    const std::string escapedType = escapeXml(type);
+    const bool income = h.isIncomeTax();
+    const bool corporate = h.kind == infofile::DeclarationKind::CorporateTax;
+    const std::string escapedType = escapeXml(h.type());
 
     SkeletonWriter w;
     w.line(0, R"(<?xml version="1.0" encoding="ISO-8859-9"?>)");
@@ -94,7 +93,7 @@ std::string writeDeclarationSkeleton(const infofile::DeclarationHeader& h) {
             w.line(3, std::string("<") + table + ">");
             w.line(3, std::string("</") + table + ">");
         }
-    } else if (income && h.usesBusinessSummary) {
+    } else if (h.usesBusinessSummary()) {
         w.line(3, "<isletmeHesapOzetleri>");
         w.line(4, "<isletmeHesapOzeti>");
         w.line(4, "</isletmeHesapOzeti>");

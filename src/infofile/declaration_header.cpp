@@ -22,6 +22,16 @@ std::string trimmed(std::string_view raw) {
     return decodeLatin5(trimSpaces(raw));
 }
 
+DeclarationKind kindOf(std::string_view upperType) {
+    if (upperType == "GELIR-OZET")
+        return DeclarationKind::BusinessSummary;
+    if (upperType == "GELIR")
+        return DeclarationKind::IncomeTax;
+    if (upperType == "KURUMLAR")
+        return DeclarationKind::CorporateTax;
+    return DeclarationKind::Other;
+}
+
 }  // namespace
 
 std::string DeclarationHeader::type() const {
@@ -55,8 +65,8 @@ HeaderRead readDeclarationHeader(const std::string& infoFilePath) {
     h.taxOfficeCode = decodeLatin5(lines[0][0]);
     h.periodText = decodeLatin5(lines[0][1]);
     const std::string& type = lines[0][2];
-    h.usesBusinessSummary = textconv::toUpperAscii(type) == "GELIR-OZET";
-    h.declarationType = h.usesBusinessSummary ? "GELIR" : decodeLatin5(type);
+    h.kind = kindOf(textconv::toUpperAscii(type));
+    h.declarationType = h.usesBusinessSummary() ? "GELIR" : decodeLatin5(type);
     const std::string& period = lines[0][1];
     h.year = decodeLatin5(period.size() > 4 ? period.substr(period.size() - 4) : period);
 

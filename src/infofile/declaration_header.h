@@ -4,6 +4,11 @@
 
 namespace kovrel::infofile {
 
+// What a declaration is, decided once from the type the info file gives: income tax (GELIR),
+// income tax whose business keeps the business-account summary (GELIR-OZET), corporate tax
+// (KURUMLAR) or a type the program writes no sections for.
+enum class DeclarationKind { IncomeTax, BusinessSummary, CorporateTax, Other };
+
 // The header values of beyan.txt, as UTF-8. surname, firstName and email are escaped for
 // direct insertion into the skeleton; the others are plain.
 struct DeclarationHeader {
@@ -11,7 +16,7 @@ struct DeclarationHeader {
     std::string periodText;
     std::string year;
     std::string declarationType;  // as written, except GELIR-OZET which becomes GELIR
-    bool usesBusinessSummary = false;
+    DeclarationKind kind = DeclarationKind::Other;
     std::string taxNo;
     std::string folderTaxNo;
     std::string surname;
@@ -23,8 +28,12 @@ struct DeclarationHeader {
     std::string phoneNo;
     std::string preparerTaxNo;
 
-    // declarationType upper-cased, the form every comparison uses.
+    // declarationType upper-cased, as file names and the skeleton write it.
     std::string type() const;
+    bool isIncomeTax() const {
+        return kind == DeclarationKind::IncomeTax || kind == DeclarationKind::BusinessSummary;
+    }
+    bool usesBusinessSummary() const { return kind == DeclarationKind::BusinessSummary; }
 };
 
 struct HeaderRead {

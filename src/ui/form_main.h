@@ -10,9 +10,11 @@
 #include <wx/textctrl.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "conversion/run_choices.h"
 #include "infofile/declaration_header.h"
 #include "ui/dialogs.h"
 #include "ui/twips.h"
@@ -66,6 +68,11 @@ class FormMain : public wxFrame {
     const infofile::DeclarationHeader& header() const { return header_; }
     const std::string& infoFilePath() const { return infoFilePath_; }
     bool focusTitlePending() const { return focusTitlePending_; }
+    // The enterprise list maps to what a run is asked for here, both ways: the entry of a
+    // choice (wxNOT_FOUND when the list lacks it), and the choice of the selected entry (nothing
+    // for the empty entry).
+    int listIndexOf(const conversion::EnterpriseChoice& choice) const;
+    std::optional<conversion::EnterpriseChoice> chosenEnterprise() const;
     // Where a control stands, in twips, relative to the window's client area or its frame.
     int topTwips(const wxWindow* control) const;
 

@@ -7,15 +7,15 @@ namespace kovrel::ui {
 namespace messages = conversion::messages;
 
 void FormMain::cmdContinue_Click() {
+    // The empty entry stands for no choice at all: the button does nothing while it is chosen.
+    const auto enterprise = chosenEnterprise();
+    if (!enterprise)
+        return;
     conversion::RunChoices choices;
     choices.driveText = cboDrive->GetStringSelection().utf8_string();
     choices.mode =
         optFO[1]->GetValue() ? conversion::Mode::CreateNew : conversion::Mode::AddToExisting;
-    choices.enterprise.listIndex = cboORT->GetSelection();
-    if (choices.enterprise.listIndex >= 0)
-        choices.enterprise.listText = cboORT->GetString(choices.enterprise.listIndex).utf8_string();
-    for (unsigned int i = 2; i < cboORT->GetCount(); ++i)
-        choices.enterprise.listTitles.push_back(cboORT->GetString(i).utf8_string());
+    choices.enterprise = *enterprise;
     choices.fields = {txtUnvan->GetValue().utf8_string(),    txtFaaliyetK->GetValue().utf8_string(),
                       txtPayOrani->GetValue().utf8_string(), txtKar->GetValue().utf8_string(),
                       txtZarar->GetValue().utf8_string(),    txtKGV->GetValue().utf8_string()};
@@ -32,8 +32,6 @@ void FormMain::cmdContinue_Click() {
             dialogs_.showMessage(
                 {messages::kDuplicateTitle, {}, messages::kTitle, MessageIcon::Information});
             moveFocus(txtUnvan);
-            break;
-        case conversion::RunEnd::NothingChosen:
             break;
         case conversion::RunEnd::Failed:
             fail(messages::kRunFailed, outcome.cause, messages::kTitle);

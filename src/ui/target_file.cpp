@@ -16,14 +16,42 @@ constexpr int kFirstTitleIndex = 2;
 
 }  // namespace
 
+// The list's entries: "Yeni Kayıt", an empty entry, then the titles of the file.
+int FormMain::listIndexOf(const conversion::EnterpriseChoice& choice) const {
+    switch (choice.kind) {
+        case conversion::EnterpriseChoice::Kind::NewRecord:
+            return kNewRecordIndex;
+        case conversion::EnterpriseChoice::Kind::Existing:
+            for (unsigned int i = kFirstTitleIndex; i < cboORT->GetCount(); ++i) {
+                if (cboORT->GetString(i).utf8_string() == choice.title)
+                    return static_cast<int>(i);
+            }
+            return wxNOT_FOUND;
+        case conversion::EnterpriseChoice::Kind::None:
+            break;
+    }
+    return wxNOT_FOUND;
+}
+
+std::optional<conversion::EnterpriseChoice> FormMain::chosenEnterprise() const {
+    const int index = cboORT->GetSelection();
+    if (index == kNewRecordIndex)
+        return conversion::EnterpriseChoice::newRecord();
+    if (index == kEmptyEntryIndex)
+        return std::nullopt;
+    if (index >= kFirstTitleIndex)
+        return conversion::EnterpriseChoice::existing(
+            cboORT->GetString(static_cast<unsigned int>(index)).utf8_string());
+    return conversion::EnterpriseChoice{};
+}
+
 bool FormMain::refreshTargetFile(std::string& cause) {
     const std::string root = conversion::ebynRoot(cboDrive->GetStringSelection().utf8_string());
     const std::string path = conversion::targetXmlPath(root, header_);
     // The path is shown whatever happens below, so that a failure names the file it concerns.
     lblXMLF->SetLabel(wxString::FromUTF8(path));
 
-    const std::string type = header_.type();
-    if (type == "GELIR") {
+    if (header_.isIncomeTax()) {
         if (platform::fileExists(path)) {
             cboORT->Clear();
             std::optional<conversion::EnterpriseListing> listing;
@@ -44,8 +72,9 @@ bool FormMain::refreshTargetFile(std::string& cause) {
                 cboORT->Append(wxString());
                 for (const auto& title : listing->titles)
                     cboORT->Append(wxString::FromUTF8(title));
-                if (cboORT->GetCount() > kFirstTitleIndex) {
-                    selectEnterprise(kFirstTitleIndex);
+                if (const auto choice =
+                        conversion::defaultEnterprise(conversion::Mode::AddToExisting, &*listing)) {
+                    selectEnterprise(listIndexOf(*choice));
                 } else {
                     cmdContinue->Disable();
                 }
@@ -55,14 +84,15 @@ bool FormMain::refreshTargetFile(std::string& cause) {
         } else {
             cboORT->Clear();
             cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
-            selectEnterprise(kNewRecordIndex);
+            selectEnterprise(
+                listIndexOf(*conversion::defaultEnterprise(conversion::Mode::CreateNew, nullptr)));
             optFO[0]->Disable();
             selectOption(1);
             focusTitlePending_ = true;
         }
         showFrame(fraCBO, true);
         showFrame(fraINFO, false);
-    } else if (type == "KURUMLAR") {
+    } else if (header_.kind == infofile::DeclarationKind::CorporateTax) {
         if (!platform::fileExists(path)) {
             optFO[0]->Disable();
             selectOption(1);
@@ -94,7 +124,7 @@ void FormMain::cboORT_Click() {
     switch (cboORT->GetSelection()) {
         case kNewRecordIndex:
             showFrame(fraNew, true);
-            if (header_.usesBusinessSummary)
+            if (header_.usesBusinessSummary())
                 txtVerilenEk->SetValue(wxString::FromUTF8("İşletme"));
             setWindowHeight(kHeightNewEnterprise);
             moveFocus(txtUnvan);
@@ -110,12 +140,13 @@ void FormMain::cboORT_Click() {
 }
 
 void FormMain::optFO_Click(int index) {
-    if (header_.type() != "GELIR")
+    if (!header_.isIncomeTax())
         return;
     if (index == 0) {
         cboORT->Enable();
     } else {
-        selectEnterprise(kNewRecordIndex);
+        selectEnterprise(
+            listIndexOf(*conversion::defaultEnterprise(conversion::Mode::CreateNew, nullptr)));
         cboORT->Disable();
         moveFocus(txtUnvan);
     }

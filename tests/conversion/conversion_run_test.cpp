@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "conversion/enterprise.h"
 #include "platform/xml_document.h"
 #include "support/test_support.h"
 #include "textconv/text_conv.h"
@@ -59,11 +60,11 @@ RunChoices withoutEnterprise(Mode mode) {
 }
 
 RunChoices createNew(const std::string& title, Mode mode = Mode::CreateNew) {
-    return {"D", mode, {0, "", {}}, {title, "Toptan", "", "", "", ""}, false};
+    return {"D", mode, EnterpriseChoice::newRecord(), {title, "Toptan", "", "", "", ""}, false};
 }
 
 RunChoices addExisting(const std::string& title) {
-    return {"D", Mode::AddToExisting, {2, title, {title}}, {}, false};
+    return {"D", Mode::AddToExisting, EnterpriseChoice::existing(title), {}, false};
 }
 
 // Spaces around fields are trimmed; 4/11 is no performance item and needs no value; a repeated
@@ -240,9 +241,7 @@ TEST_F(ConversionRunTest, AddForAnExistingEnterpriseKeepsEverythingElse) {
     const auto header = writeInfo(
         "GELIR",
         {record({"1", "100", "5", "6"}), record({"3", "610", "7", "8"}), record({"4", "2", "50"})});
-    RunChoices choices = addExisting(kTitle);
-    choices.enterprise.listTitles = {kTitle, kOtherTitle};
-    const auto outcome = run(header, choices);
+    const auto outcome = run(header, addExisting(kTitle));
     ASSERT_EQ(outcome.end, RunEnd::Completed) << outcome.cause;
 
     const Document before = Document::parse(fixture);
@@ -298,10 +297,7 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
     const std::string parserMessage = test::failureOf([&] { Document::parse(unparsable); });
     ASSERT_FALSE(parserMessage.empty());
     RunChoices addNew = createNew("T", Mode::AddToExisting);
-    RunChoices duplicate = createNew(kOtherTitle, Mode::AddToExisting);
-    duplicate.enterprise.listTitles = {kTitle, kOtherTitle};
-    RunChoices emptyEntry = createNew("T");
-    emptyEntry.enterprise.listIndex = 1;
+    const RunChoices duplicate = createNew(kOtherTitle, Mode::AddToExisting);
 
     const std::vector<std::string> shortRecord{record({"1", "100", "1", "2"}),
                                                record({"1", "100", "5"})};
@@ -334,7 +330,6 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
         {"info file shorter than its header", fixture, addExisting(kTitle), RunEnd::Failed, "12",
          "GELIR", kIncomeTaxBody, "D:\\kisa.txt"},
         {"duplicate title", fixture, duplicate, RunEnd::DuplicateTitle, ""},
-        {"empty list entry in create mode", fixture, emptyEntry, RunEnd::NothingChosen, ""},
     };
     test::writeBytes(drive.root() / "kisa.txt",
                      test::infoFileText({record({"1", "2023", "GELIR"}), "2", "3"}));

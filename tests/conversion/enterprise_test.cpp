@@ -20,5 +20,24 @@ TEST(ListEnterprises, StreamFindsWhatTheDocumentHolds) {
     EXPECT_EQ(listing.titles, (std::vector<std::string>{"A & B", "802", "  ", "Inner\n"}));
 }
 
+// Where the window's list starts and what the converter does without --new or --enterprise.
+TEST(DefaultEnterprise, NewRecordFirstTitleNoneOrTheUserChooses) {
+    const EnterpriseListing two{true, {"A", "B"}}, empty{true, {}}, noSection{false, {}};
+    const EnterpriseChoice none{};
+    const struct {
+        Mode mode;
+        const EnterpriseListing* listing;
+        std::optional<EnterpriseChoice> expected;
+    } cases[] = {
+        {Mode::CreateNew, &two, EnterpriseChoice::newRecord()},
+        {Mode::AddToExisting, nullptr, EnterpriseChoice::newRecord()},
+        {Mode::AddToExisting, &two, EnterpriseChoice::existing("A")},
+        {Mode::AddToExisting, &noSection, none},
+        {Mode::AddToExisting, &empty, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(defaultEnterprise(c.mode, c.listing), c.expected) << &c - cases;
+}
+
 }  // namespace
 }  // namespace kovrel::conversion

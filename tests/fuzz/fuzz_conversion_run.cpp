@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion/conversion_run.h"
 #include "conversion/enterprise.h"
@@ -28,8 +29,6 @@ using namespace kovrel;
 namespace fs = std::filesystem;
 
 constexpr std::string_view kDeclarationMarker = "\n@@KOVREL-DECLARATION@@\n";
-constexpr int kListIndex[] = {0, -1, 1, 2};
-
 conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRead& read,
                                    std::string_view declaration) {
     conversion::RunChoices choices;
@@ -38,19 +37,25 @@ conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRea
     choices.fields.title = read.title;
     choices.fields.activity = read.activity;
     choices.fields.profit = "1.000,00";
+    // Bits 1-2: the new record, no enterprise, the first title listed or one not listed.
+    std::vector<std::string> titles;
     try {
-        const auto listing = conversion::listEnterprises(declaration);
-        if (choices.mode == conversion::Mode::AddToExisting)
-            choices.enterprise.listTitles = listing.titles;
+        titles = conversion::listEnterprises(declaration).titles;
     } catch (const Error&) {
     }
-    // Bits 1-2: the new record, nothing selected, the empty entry or the first title listed.
-    auto& entry = choices.enterprise;
-    entry.listIndex = kListIndex[(flags >> 1) & 3];
-    if (entry.listIndex == 2 && entry.listTitles.empty())
-        entry.listIndex = -1;
-    else if (entry.listIndex == 2)
-        entry.listText = entry.listTitles.front();
+    using conversion::EnterpriseChoice;
+    switch ((flags >> 1) & 3) {
+        case 0:
+            choices.enterprise = EnterpriseChoice::newRecord();
+            break;
+        case 2:
+            if (!titles.empty())
+                choices.enterprise = EnterpriseChoice::existing(titles.front());
+            break;
+        case 3:
+            choices.enterprise = EnterpriseChoice::existing(read.title);
+            break;
+    }
     return choices;
 }
 

@@ -44,7 +44,7 @@ void checkHeader(std::string_view bytes) {
     const auto& h = read->header;
     FUZZ_CHECK(h.periodText.ends_with(h.year));
     FUZZ_CHECK(h.folderTaxNo == h.taxNo || h.folderTaxNo == h.identityNo);
-    FUZZ_CHECK(!h.usesBusinessSummary || h.declarationType == "GELIR");
+    FUZZ_CHECK(!h.usesBusinessSummary() || h.declarationType == "GELIR");
     // Names pass the Turkish mapping: nothing unprintable reaches the declaration.
     for (const auto* value : {&h.surname, &h.firstName, &h.email, &read->title})
         FUZZ_CHECK(isPrintableUtf8(*value));

@@ -27,7 +27,7 @@ TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
                                   "ŞAHİN &amp; OĞUL", "Çiğdem&lt;&apos;&gt;",
                                   "ali&amp;veli@ornek.com", "12345678901", "12345678901", "4587&1",
                                   "312", "\t4567890", "9876543210", "Şahin Kırtasiye & Kitabevi"}));
-    EXPECT_TRUE(h.usesBusinessSummary);
+    EXPECT_TRUE(h.usesBusinessSummary());
     // The activity is not mapped: its byte 0x87 is the ISO-8859-9 character U+0087.
     EXPECT_EQ(textconv::encodeLatin5(result.activity),
               "Kirtasiye ti\x87"

@@ -82,7 +82,7 @@ void WindowHarness::convert(const std::string& infoFilePath, conversion::Mode mo
     conversion::RunChoices choices;
     choices.driveText = std::string(1, letter);
     choices.mode = mode;
-    choices.enterprise.listIndex = 0;
+    choices.enterprise = conversion::EnterpriseChoice::newRecord();
     choices.fields.title = newTitle;
     const auto outcome = conversion::ConversionRun(headerOf(infoFilePath), infoFilePath, choices);
     if (outcome.end != conversion::RunEnd::Completed)
