@@ -140,7 +140,7 @@ for example in $EXAMPLES; do
     linux_convert --drive D "examples/$example/beyan.txt" >/dev/null
     wine "$DIST/kovrel.exe" "$(windows_input "$example")" >"$ROOT/window.out" 2>&1 &
     pid=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kovrel - v1\.01$' | head -1) || window=""
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kovrel - v[0-9.]*$' | head -1) || window=""
     if [ -z "$window" ]; then
         kill "$pid" 2>/dev/null || true
         fail "kovrel.exe on $example: no window"

@@ -9,6 +9,7 @@
 #include "conversion/messages.h"
 #include "conversion/target_path.h"
 #include "infofile/declaration_header.h"
+#include "kovrel_version.h"
 #include "platform/file_system.h"
 #include "textconv/normalize_amount.h"
 
@@ -79,7 +80,7 @@ Options parseOptions(const std::vector<std::string>& args, bool& helpOrVersion, 
             return options;
         }
         if (arg == "--version") {
-            out << "kovrel-convert 1.01\n";
+            out << "kovrel-convert " KOVREL_VERSION_TEXT "\n";
             helpOrVersion = true;
             return options;
         }

@@ -43,7 +43,7 @@ HeaderRead readDeclarationHeader(const std::string& infoFilePath) {
 
     LineReader reader(*in);
     std::array<InfoRecord, kHeaderLines> lines;
-    for (int i = 0; i < kHeaderLines; ++i) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         auto line = reader.next();
         if (!line) {
             throw Error("the info file has " + std::to_string(i) + " lines; its header needs " +

@@ -57,17 +57,17 @@ int unicodeToLatin5(char32_t cp) {
 // Decodes one UTF-8 sequence at text[i]; malformed bytes decode as U+FFFD, one byte each.
 char32_t nextCodePoint(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80           ? 1
-                 : (lead >> 5) == 0x6  ? 2
-                 : (lead >> 4) == 0xE  ? 3
-                 : (lead >> 3) == 0x1E ? 4
-                                       : 0;
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
     if (length == 0 || i + length > text.size()) {
         ++i;
         return 0xFFFD;
     }
-    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
+    char32_t cp = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
         const auto cont = static_cast<unsigned char>(text[i + k]);
         if ((cont & 0xC0) != 0x80) {
             ++i;

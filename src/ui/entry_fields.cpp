@@ -24,7 +24,7 @@ long characterOffset(const std::string& utf8, int bytes) {
     const int size = static_cast<int>(utf8.size());
     long characters = std::max(0, bytes - size);
     for (int i = 0; i < bytes && i < size; ++i) {
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
+        if ((static_cast<unsigned char>(utf8[static_cast<std::size_t>(i)]) & 0xC0) != 0x80)
             ++characters;
     }
     return characters;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "kovrel_version.h"
 #include "ui/res/kovrel16.xpm"
 #include "ui/res/kovrel32.xpm"
 #include "ui/start_up.h"
@@ -43,8 +44,8 @@ wxFont boldLabelFont(const wxFont& windowFont) {
 }  // namespace
 
 FormMain::FormMain(Dialogs dialogs, std::string commandLine)
-    : wxFrame(nullptr, wxID_ANY, text("Kovrel - v1.01"), wxDefaultPosition, wxDefaultSize,
-              kFrameStyle),
+    : wxFrame(nullptr, wxID_ANY, text("Kovrel - v" KOVREL_VERSION_TEXT), wxDefaultPosition,
+              wxDefaultSize, kFrameStyle),
       dialogs_(std::move(dialogs)),
       commandLine_(std::move(commandLine)) {
     wxIconBundle icons;
@@ -82,7 +83,7 @@ void FormMain::createControls() {
                                   wxDefaultSize, kLabelStyle);
     lblDESC =
         new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kLabelStyle);
-    const std::pair<int, const char*> labels[] = {
+    const std::pair<std::size_t, const char*> labels[] = {
         {0, "Unvan:"},
         {1, "Faaliyet Konusu:"},
         {3, "Verilen Ek:"},
@@ -142,8 +143,8 @@ void FormMain::bindHandlers() {
     cboDrive->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { cboDrive_Click(); });
     cboORT->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { cboORT_Click(); });
     for (int index = 0; index < 2; ++index) {
-        optFO[index]->Bind(wxEVT_RADIOBUTTON,
-                           [this, index](wxCommandEvent&) { optFO_Click(index); });
+        optFO[static_cast<std::size_t>(index)]->Bind(
+            wxEVT_RADIOBUTTON, [this, index](wxCommandEvent&) { optFO_Click(index); });
     }
     cmdContinue->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { cmdContinue_Click(); });
 
@@ -299,7 +300,7 @@ void FormMain::selectEnterprise(int index) {
 }
 
 void FormMain::selectOption(int index) {
-    optFO[index]->SetValue(true);
+    optFO[static_cast<std::size_t>(index)]->SetValue(true);
     optFO_Click(index);
 }
 

@@ -131,7 +131,7 @@ struct ConversionScene {
         std::string err;
         char buffer[4096];
         for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-            err.append(buffer, got);
+            err.append(buffer, static_cast<std::size_t>(got));
         ::close(pipeEnds[0]);
         ConverterEnd end = reap(pid);
         end.err = std::move(err);
@@ -245,7 +245,7 @@ TEST_P(HostileInput, ConverterRefusesItWithItsMessageAndLeavesTheDeclaration) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileInput, testing::Range<std::size_t>(0, std::size(kCases)),
-                         [](const auto& info) { return std::string(kCases[info.param].name); });
+                         [](const auto& param) { return std::string(kCases[param.param].name); });
 
 // Clears the effective capabilities of the (single-threaded) test process, or gives back those
 // it is permitted: permission bits then bind even for root, as the tests run in CI containers.
@@ -340,7 +340,8 @@ unsigned long fromEnvironment(const char* name, unsigned long fallback) {
 // Without reaping it, so that its pid stays its own until the kill.
 bool ended(pid_t pid) {
     siginfo_t info{};
-    return ::waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
 }
 
 // Until the run has ended or, when earlier is given, a file not among those lies beside the
