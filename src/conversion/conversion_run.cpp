@@ -12,6 +12,7 @@
 #include "conversion/target_path.h"
 #include "infofile/info_file.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "platform/xml_document.h"
 #include "textconv/text_conv.h"
 
@@ -38,22 +39,21 @@ void trimFields(InfoRecord& record) {
 
 // Header values become folder and file names; one that could leave the taxpayer's folder or
 // that no file name may hold is refused rather than written somewhere unexpected.
-void checkPathPart(std::string_view what, const std::string& value) {
+void checkPathPart(messages::PathPart part, const std::string& value) {
     const bool unusable = value == "." || value == ".." ||
                           value.find_first_of("\\/:*?\"<>|") != std::string::npos ||
                           std::any_of(value.begin(), value.end(),
                                       [](char c) { return static_cast<unsigned char>(c) < 32; });
-    if (unusable) {
-        throw Error("the " + std::string(what) + " \"" + value +
-                    "\" cannot be part of a file name");
-    }
+    if (unusable)
+        throw Error(messages::unusableInFileName(part, value));
 }
 
 void checkPathParts(const DeclarationHeader& header) {
-    checkPathPart("tax number", header.folderTaxNo);
-    checkPathPart("tax office code", header.taxOfficeCode);
-    checkPathPart("declaration type", header.declarationType);
-    checkPathPart("period", header.periodText);
+    using messages::PathPart;
+    checkPathPart(PathPart::TaxNumber, header.folderTaxNo);
+    checkPathPart(PathPart::TaxOffice, header.taxOfficeCode);
+    checkPathPart(PathPart::DeclarationType, header.declarationType);
+    checkPathPart(PathPart::Period, header.periodText);
 }
 
 bool isDriveLetter(const std::string& text) {
@@ -72,9 +72,9 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
                const std::string& infoFilePath, const std::string& enterpriseTitle) {
     const auto in = platform::openForReading(infoFilePath);
     infofile::LineReader reader(*in);
-    for (int i = 0; i < infofile::kHeaderLines; ++i) {
+    for (std::size_t i = 0; i < infofile::kHeaderLines; ++i) {
         if (!reader.next())
-            throw Error("the info file has fewer than 12 lines");
+            throw Error(messages::infoFileTooShort(infoFilePath, i, infofile::kHeaderLines));
     }
     while (auto line = reader.next()) {
         InfoRecord record = infofile::splitFields(*line);
@@ -93,11 +93,11 @@ void applyBody(SectionLocator& locator, const DeclarationHeader& header,
                 applyCorporateTaxRecord(locator, record);
             }
         } catch (const std::exception& e) {
-            throw Error("info file line " + std::to_string(reader.lineNumber()) + ": " + e.what());
+            throw Error(messages::atInfoLine(infoFilePath, reader.lineNumber(), e.what()));
         }
     }
     if (in->bad())
-        throw Error("the info file could not be read to its end");
+        throw Error(messages::infoFileNotReadToEnd(infoFilePath));
 }
 
 // An existing declaration may hold many table rows: they are loaded compact.
@@ -109,12 +109,12 @@ std::span<const std::string_view> rowsKeptCompact(const DeclarationHeader& heade
     return {};
 }
 
-platform::xml::Document parseDeclaration(std::string_view content,
+platform::xml::Document parseDeclaration(const std::string& path, std::string_view content,
                                          std::span<const std::string_view> compactRows) {
     try {
         return platform::xml::Document::parse(content, compactRows);
     } catch (const Error& e) {
-        throw Error(std::string("the declaration file does not parse: ") + e.what());
+        throw Error(messages::declarationUnreadable(path, e.what()));
     }
 }
 
@@ -136,12 +136,12 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
 
     try {
         if (!isDriveLetter(choices.driveText))
-            throw Error("no drive is chosen");
+            throw Error(messages::noDriveChosen());
         checkPathParts(header);
         if (!choices.dryRun)
             ensureFolders(root, header);
-    } catch (const std::exception& e) {
-        return failed(std::move(outcome), e.what());
+    } catch (...) {
+        return failed(std::move(outcome), messages::causeOf(std::current_exception()));
     }
 
     if (addMode && !platform::fileExists(path)) {
@@ -154,7 +154,7 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
         // done in memory.
         std::string content = textconv::cleanXmlFile(addMode ? platform::readWholeFile(path)
                                                              : writeDeclarationSkeleton(header));
-        auto doc = parseDeclaration(content, rowsKeptCompact(header));
+        auto doc = parseDeclaration(path, content, rowsKeptCompact(header));
         content = std::string();
 
         SectionLocator locator(doc);
@@ -174,11 +174,17 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
         if (choices.dryRun) {
             outcome.document = doc.serialize();
         } else {
-            platform::replaceFileAtomically(
-                path, [&doc](const platform::ContentSink& sink) { doc.write(sink); });
+            try {
+                platform::replaceFileAtomically(
+                    path, [&doc](const platform::ContentSink& sink) { doc.write(sink); });
+            } catch (const FileError& e) {
+                outcome.end = RunEnd::SaveFailed;
+                outcome.cause = e.what();
+                return outcome;
+            }
         }
-    } catch (const std::exception& e) {
-        return failed(std::move(outcome), e.what());
+    } catch (...) {
+        return failed(std::move(outcome), messages::causeOf(std::current_exception()));
     }
     outcome.end = RunEnd::Completed;
     return outcome;

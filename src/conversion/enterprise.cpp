@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "conversion/income_tax.h"
+#include "platform/file_system.h"
+#include "platform/messages.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::conversion {
@@ -100,10 +102,19 @@ EnterpriseListing listEnterprises(std::string_view declarationContent) {
     listing.hasSection = scanned.found;
     for (const auto& title : scanned.texts) {
         if (!title)
-            throw Error("a ticariKazanc record has no child element to take its title from");
+            throw Error(messages::recordWithoutTitle());
         listing.titles.push_back(*title);
     }
     return listing;
+}
+
+EnterpriseListing listEnterprisesIn(const std::string& path) {
+    const std::string content = platform::readWholeFile(path);
+    try {
+        return listEnterprises(content);
+    } catch (const ParseError& e) {
+        throw ParseError(messages::declarationUnreadable(path, e.what()));
+    }
 }
 
 }  // namespace kovrel::conversion

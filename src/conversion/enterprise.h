@@ -23,6 +23,11 @@ PreparedEnterprise prepareEnterprise(SectionLocator& locator, const EnterpriseCh
                                      const NewEnterpriseFields& fields, Mode mode,
                                      bool usesBusinessSummary);
 
+// The enterprises the declaration at path lists. Throws FileError when the file cannot be read,
+// ParseError (naming the file) when it is not well-formed up to the end of its list, and Error
+// for a record without a title.
+EnterpriseListing listEnterprisesIn(const std::string& path);
+
 // The enterprises a declaration lists, read from its content as a stream. Throws Error when a
 // record has no child element to take its title from. A content that does not parse lists
 // nothing.

@@ -3,6 +3,7 @@
 #include <libxml/xpathInternals.h>
 
 #include "platform/error.h"
+#include "platform/messages.h"
 
 namespace kovrel::conversion {
 namespace {
@@ -26,7 +27,7 @@ Node SectionLocator::find(std::string_view path) {
 Node SectionLocator::require(std::string_view path) {
     const Node node = find(path);
     if (!node)
-        throw Error("the declaration has no " + std::string(path));
+        throw Error(messages::declarationLacks(path));
     return node;
 }
 

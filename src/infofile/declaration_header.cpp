@@ -1,9 +1,12 @@
 #include "infofile/declaration_header.h"
 
 #include <array>
+#include <optional>
+#include <vector>
 
 #include "infofile/info_file.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::infofile {
@@ -32,6 +35,49 @@ DeclarationKind kindOf(std::string_view upperType) {
     return DeclarationKind::Other;
 }
 
+bool isUtf8WithLetters(std::string_view text) {
+    bool multibyte = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80                    ? 1
+                                   : lead >= 0xC2 && lead <= 0xDF ? 2
+                                   : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                  : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        multibyte = multibyte || length > 1;
+        i += length;
+    }
+    return multibyte;
+}
+
+// The encoding a header was saved in when it is not code page 857 text. Code page 857's Turkish
+// letters and its field separator are bytes that UTF-8 only uses after a lead byte, so a header
+// that reads as UTF-8 with letters beyond ASCII is UTF-8.
+std::optional<messages::InfoEncoding> foreignEncoding(const std::vector<std::string>& lines) {
+    const std::string_view first = lines.front();
+    if (first.starts_with("\xEF\xBB\xBF"))
+        return messages::InfoEncoding::Utf8WithMark;
+    if (first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF"))
+        return messages::InfoEncoding::Utf16;
+    std::string text;
+    for (const auto& line : lines)
+        text.append(line).append("\n");
+    if (const auto nul = text.find('\0'); nul != std::string::npos) {
+        // ASCII in UTF-16 has a zero byte beside each letter.
+        const bool alternating = text.size() > 2 && (text[0] == '\0' || text[1] == '\0');
+        return alternating ? messages::InfoEncoding::Utf16 : messages::InfoEncoding::Binary;
+    }
+    if (isUtf8WithLetters(text))
+        return messages::InfoEncoding::Utf8;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string DeclarationHeader::type() const {
@@ -40,25 +86,32 @@ std::string DeclarationHeader::type() const {
 
 HeaderRead readDeclarationHeader(const std::string& infoFilePath) {
     const auto in = platform::openForReading(infoFilePath);
-
     LineReader reader(*in);
-    std::array<InfoRecord, kHeaderLines> lines;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::vector<std::string> raw;
+    while (raw.size() < kHeaderLines) {
         auto line = reader.next();
-        if (!line) {
-            throw Error("the info file has " + std::to_string(i) + " lines; its header needs " +
-                        std::to_string(kHeaderLines));
-        }
-        lines[i] = splitFields(*line);
-        const std::size_t needed = i == 0 ? 3 : 1;
-        if (lines[i].size() < needed) {
-            throw Error("header line " + std::to_string(i + 1) + " has " +
-                        std::to_string(lines[i].size()) + " fields; it needs " +
-                        std::to_string(needed));
-        }
+        if (!line)
+            break;
+        raw.push_back(std::move(*line));
     }
     if (in->bad())
-        throw Error("the info file could not be read");
+        throw Error(messages::infoFileNotReadToEnd(infoFilePath));
+    if (raw.empty())
+        throw Error(messages::infoFileEmpty(infoFilePath));
+    // A file in another encoding would only show as missing fields: say what it is instead.
+    if (const auto encoding = foreignEncoding(raw))
+        throw Error(messages::infoFileEncoding(infoFilePath, *encoding));
+    if (raw.size() < kHeaderLines)
+        throw Error(messages::infoFileTooShort(infoFilePath, raw.size(), kHeaderLines));
+
+    std::array<InfoRecord, kHeaderLines> lines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i] = splitFields(raw[i]);
+        const std::size_t needed = i == 0 ? 3 : 1;
+        if (lines[i].size() < needed) {
+            throw Error(messages::headerLineTooShort(infoFilePath, i + 1, lines[i].size(), needed));
+        }
+    }
 
     HeaderRead read;
     DeclarationHeader& h = read.header;

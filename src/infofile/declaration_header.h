@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace kovrel::infofile {
@@ -42,7 +43,7 @@ struct HeaderRead {
     std::string activity;  // line 11, initial text of the activity field
 };
 
-inline constexpr int kHeaderLines = 12;
+inline constexpr std::size_t kHeaderLines = 12;
 
 // Reads the first 12 lines of the info file and nothing more. Throws Error when the file cannot
 // be read or the header is too short for the values it must give.

@@ -1,18 +1,21 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/messages.h"
 
 // Drive letters are Wine's: the entries "x:" of $WINEPREFIX/dosdevices (default ~/.wine).
 namespace kovrel::platform {
@@ -47,8 +50,47 @@ std::string driveEntry(char letter) {
     return isFolder(other) ? other : entry;
 }
 
-std::string errnoText() {
-    return std::strerror(errno);
+using messages::FileOperation;
+
+FileProblem problemOf(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return FileProblem::NotFound;
+        case EACCES:
+        case EPERM:
+            return FileProblem::AccessDenied;
+        case EROFS:
+            return FileProblem::ReadOnly;
+        case ENOSPC:
+        case EDQUOT:
+            return FileProblem::DiskFull;
+        case EFBIG:
+            return FileProblem::TooLarge;
+        case ETXTBSY:
+        case EBUSY:
+            return FileProblem::InUse;
+        case ENAMETOOLONG:
+            return FileProblem::PathTooLong;
+        default:
+            return FileProblem::Other;
+    }
+}
+
+// The failure that errno describes; the system's own (English) text only where no Turkish
+// cause fits.
+FileError failure(FileOperation operation, const std::string& path) {
+    const int error = errno;
+    const FileProblem problem = problemOf(error);
+    return FileError(problem,
+                     messages::fileFailure(operation, path, problem, std::strerror(error)));
+}
+
+std::uint64_t freeBytesIn(const std::string& folder) {
+    struct statvfs st {};
+    if (::statvfs(folder.c_str(), &st) != 0)
+        return 0;
+    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
 }
 
 std::string folderOf(const std::string& hostFile) {
@@ -148,13 +190,13 @@ bool fileExists(const std::string& path) {
 
 void createFolder(const std::string& path) {
     if (::mkdir(hostPath(path).c_str(), 0777) != 0)
-        throw Error("cannot create the folder " + path + ": " + errnoText());
+        throw failure(FileOperation::CreateFolder, path);
 }
 
 std::unique_ptr<std::istream> openForReading(const std::string& path) {
     auto in = std::make_unique<std::ifstream>(hostPath(path), std::ios::binary);
     if (!in->is_open())
-        throw Error("cannot open " + path + ": " + errnoText());
+        throw failure(FileOperation::Open, path);
     return in;
 }
 
@@ -187,7 +229,7 @@ class FileDescriptor {
 std::string readWholeFile(const std::string& path) {
     const FileDescriptor fd(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
-        throw Error("cannot open " + path + ": " + errnoText());
+        throw failure(FileOperation::Open, path);
     struct stat st {};
     std::string bytes;
     if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
@@ -198,7 +240,7 @@ std::string readWholeFile(const std::string& path) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw Error("cannot read " + path + ": " + errnoText());
+            throw failure(FileOperation::Read, path);
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return bytes;
@@ -213,8 +255,10 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         // A read-only declaration stays as it is, as it would on Windows.
-        if ((st.st_mode & 0222) == 0)
-            throw Error("the file " + path + " is read-only");
+        if ((st.st_mode & 0222) == 0) {
+            throw FileError(FileProblem::ReadOnly, messages::fileFailure(FileOperation::Write, path,
+                                                                         FileProblem::ReadOnly));
+        }
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -226,16 +270,33 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     std::string tempPath = folder + "/." + name + kTempMarker + "XXXXXX";
     FileDescriptor fd(::mkstemp(tempPath.data()));
     if (fd.get() < 0)
-        throw Error("cannot write in the folder of " + path + ": " + errnoText());
+        throw failure(FileOperation::Write, path);
+    // Once the disk is full the rest is only counted, so that the cause can say how much room
+    // the file needs.
+    std::uint64_t total = 0;
+    bool noSpace = false;
     try {
         produce([&](std::string_view piece) {
-            if (!writeAll(fd.get(), piece))
-                throw Error("cannot write " + path + ": " + errnoText());
+            total += piece.size();
+            if (noSpace || writeAll(fd.get(), piece))
+                return;
+            if (errno != ENOSPC && errno != EDQUOT)
+                throw failure(FileOperation::Write, path);
+            noSpace = true;
         });
-        if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())
-            throw Error("cannot write " + path + ": " + errnoText());
+        if (!noSpace && (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())) {
+            if (errno != ENOSPC && errno != EDQUOT)
+                throw failure(FileOperation::Write, path);
+            noSpace = true;
+        }
+        if (noSpace) {
+            fd.close();
+            ::unlink(tempPath.c_str());
+            throw FileError(FileProblem::DiskFull,
+                            messages::diskFull(path, total, freeBytesIn(folder)));
+        }
         if (::rename(tempPath.c_str(), target.c_str()) != 0)
-            throw Error("cannot replace " + path + ": " + errnoText());
+            throw failure(FileOperation::Write, path);
     } catch (...) {
         ::unlink(tempPath.c_str());
         throw;

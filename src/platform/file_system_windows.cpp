@@ -6,6 +6,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/messages.h"
 
 // Paths are UTF-8 texts; every call goes through the wide-character API so that folder and file
 // names with Turkish letters reach the file system intact whatever the ANSI code page is.
@@ -66,8 +68,59 @@ std::string systemErrorText(DWORD code) {
     return toUtf8(text);
 }
 
-std::string lastErrorText() {
-    return systemErrorText(::GetLastError());
+using messages::FileOperation;
+
+FileProblem problemOf(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_NOT_READY:
+            return FileProblem::NotFound;
+        case ERROR_ACCESS_DENIED:
+            return FileProblem::AccessDenied;
+        case ERROR_WRITE_PROTECT:
+            return FileProblem::ReadOnly;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return FileProblem::DiskFull;
+        case ERROR_FILE_TOO_LARGE:
+            return FileProblem::TooLarge;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return FileProblem::InUse;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return FileProblem::PathTooLong;
+        default:
+            return FileProblem::Other;
+    }
+}
+
+// The failure that an error code describes; the system's own text (in the system's language)
+// only where no cause of the catalogue fits.
+FileError failure(FileOperation operation, const std::string& path, DWORD code) {
+    const FileProblem problem = problemOf(code);
+    return FileError(problem,
+                     messages::fileFailure(
+                         operation, path, problem,
+                         problem == FileProblem::Other ? systemErrorText(code) : std::string()));
+}
+
+FileError lastFailure(FileOperation operation, const std::string& path) {
+    return failure(operation, path, ::GetLastError());
+}
+
+FileError notUtf8(FileOperation operation, const std::string& path) {
+    return failure(operation, path, ERROR_INVALID_NAME);
+}
+
+std::uint64_t freeBytesIn(const std::wstring& folder) {
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr))
+        return 0;
+    return available.QuadPart;
 }
 
 // A query on a drive without a medium must answer "no", not show the system's "insert a disk"
@@ -212,29 +265,29 @@ bool fileExists(const std::string& path) {
 void createFolder(const std::string& path) {
     const std::wstring wide = toWide(path);
     if (wide.empty())
-        throw Error("cannot create the folder " + path + ": the path is not valid UTF-8");
+        throw notUtf8(FileOperation::CreateFolder, path);
     QuietErrors quiet;
     if (!::CreateDirectoryW(wide.c_str(), nullptr))
-        throw Error("cannot create the folder " + path + ": " + lastErrorText());
+        throw lastFailure(FileOperation::CreateFolder, path);
 }
 
 std::unique_ptr<std::istream> openForReading(const std::string& path) {
     const std::wstring wide = toWide(path);
     if (wide.empty())
-        throw Error("cannot open " + path + ": the path is not valid UTF-8");
+        throw notUtf8(FileOperation::Open, path);
     {
         // The stream below cannot say why it failed; ask the system first.
         QuietErrors quiet;
         const HANDLE probe = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (probe == INVALID_HANDLE_VALUE)
-            throw Error("cannot open " + path + ": " + lastErrorText());
+            throw lastFailure(FileOperation::Open, path);
         ::CloseHandle(probe);
     }
     // libstdc++ opens a wide path with _wfopen.
     auto in = std::make_unique<std::ifstream>(std::filesystem::path(wide), std::ios::binary);
     if (!in->is_open())
-        throw Error("cannot open " + path);
+        throw lastFailure(FileOperation::Open, path);
     return in;
 }
 
@@ -243,7 +296,7 @@ std::string readWholeFile(const std::string& path) {
     std::ostringstream buffer;
     buffer << in->rdbuf();
     if (in->bad())
-        throw Error("cannot read " + path);
+        throw lastFailure(FileOperation::Read, path);
     return std::move(buffer).str();
 }
 
@@ -276,12 +329,12 @@ class FileHandle {
 void replaceFileAtomically(const std::string& path, const ContentProducer& produce) {
     const std::wstring target = toWide(path);
     if (target.empty())
-        throw Error("cannot write " + path + ": the path is not valid UTF-8");
+        throw notUtf8(FileOperation::Write, path);
     QuietErrors quiet;
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        throw Error("the file " + path + " is read-only");
+        throw failure(FileOperation::Write, path, ERROR_WRITE_PROTECT);
 
     const std::wstring folder = folderOf(target);
     const std::wstring name = baseName(target);
@@ -289,14 +342,31 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     std::wstring tempPath;
     FileHandle file(createTemporary(folder, name, tempPath));
     if (file.get() == INVALID_HANDLE_VALUE)
-        throw Error("cannot write in the folder of " + path + ": " + lastErrorText());
+        throw lastFailure(FileOperation::Write, path);
+    // Once the disk is full the rest is only counted, so that the cause can say how much room
+    // the file needs.
+    std::uint64_t total = 0;
+    bool noSpace = false;
     try {
         produce([&](std::string_view piece) {
-            if (!writeAll(file.get(), piece))
-                throw Error("cannot write " + path + ": " + lastErrorText());
+            total += piece.size();
+            if (noSpace || writeAll(file.get(), piece))
+                return;
+            if (problemOf(::GetLastError()) != FileProblem::DiskFull)
+                throw lastFailure(FileOperation::Write, path);
+            noSpace = true;
         });
-        if (!::FlushFileBuffers(file.get()) || !file.close())
-            throw Error("cannot write " + path + ": " + lastErrorText());
+        if (!noSpace && (!::FlushFileBuffers(file.get()) || !file.close())) {
+            if (problemOf(::GetLastError()) != FileProblem::DiskFull)
+                throw lastFailure(FileOperation::Write, path);
+            noSpace = true;
+        }
+        if (noSpace) {
+            file.close();
+            ::DeleteFileW(tempPath.c_str());
+            throw FileError(FileProblem::DiskFull,
+                            messages::diskFull(path, total, freeBytesIn(folder)));
+        }
 
         // ReplaceFileW keeps the replaced file's attributes and security; it needs an existing
         // target, and some file systems refuse it, where the plain write-through rename serves.
@@ -307,7 +377,7 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
         }
         if (!replaced)
-            throw Error("cannot replace " + path + ": " + lastErrorText());
+            throw lastFailure(FileOperation::Write, path);
     } catch (...) {
         file.close();
         ::DeleteFileW(tempPath.c_str());

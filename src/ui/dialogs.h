@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -8,7 +9,9 @@
 // program. Tests put their own in and answer without a human.
 namespace kovrel::ui {
 
-enum class MessageIcon { Critical, Information };
+// Critical: the program ends after the message. Information: a note, the window stays.
+// Warning: a failure the user can put right, the window stays.
+enum class MessageIcon { Critical, Information, Warning };
 
 struct MessageRequest {
     std::string text;
@@ -34,5 +37,16 @@ struct Dialogs {
 
 // The toolkit's own message box, input box and program end.
 Dialogs toolkitDialogs();
+
+}  // namespace kovrel::ui
+
+class wxMessageDialog;
+class wxTextEntryDialog;
+
+namespace kovrel::ui {
+
+// The boxes toolkitDialogs shows, made but not shown, for tests that read their buttons.
+std::unique_ptr<wxMessageDialog> makeMessageBox(const MessageRequest& request);
+std::unique_ptr<wxTextEntryDialog> makeInputBox(const InputRequest& request);
 
 }  // namespace kovrel::ui

@@ -7,10 +7,10 @@
 #include <stdexcept>
 #include <utility>
 
-#include "kovrel_version.h"
 #include "ui/res/kovrel16.xpm"
 #include "ui/res/kovrel32.xpm"
 #include "ui/start_up.h"
+#include "ui/window_texts.h"
 
 namespace kovrel::ui {
 namespace {
@@ -44,8 +44,8 @@ wxFont boldLabelFont(const wxFont& windowFont) {
 }  // namespace
 
 FormMain::FormMain(Dialogs dialogs, std::string commandLine)
-    : wxFrame(nullptr, wxID_ANY, text("Kovrel - v" KOVREL_VERSION_TEXT), wxDefaultPosition,
-              wxDefaultSize, kFrameStyle),
+    : wxFrame(nullptr, wxID_ANY, text(texts::kCaption), wxDefaultPosition, wxDefaultSize,
+              kFrameStyle),
       dialogs_(std::move(dialogs)),
       commandLine_(std::move(commandLine)) {
     wxIconBundle icons;
@@ -65,32 +65,28 @@ void FormMain::createControls() {
     wxWindow* p = panel_;
     // Frames first, so that the controls drawn inside them stay above them.
     fraXMLFILE = new wxStaticBox(p, wxID_ANY, wxString());
-    fraCBO = new wxStaticBox(p, wxID_ANY, text("Ticari Kazançlara İlişkin Bildirim"));
+    fraCBO = new wxStaticBox(p, wxID_ANY, text(texts::kFrameEnterprises));
     fraINFO = new wxStaticBox(p, wxID_ANY, wxString());
-    fraNew = new wxStaticBox(p, wxID_ANY, text("Yeni Teşebbüs veya Ortaklık Kaydı"));
+    fraNew = new wxStaticBox(p, wxID_ANY, text(texts::kFrameNewRecord));
 
-    Label1 = new wxStaticText(p, wxID_ANY, text("XML dosya adı:"), wxDefaultPosition, wxDefaultSize,
-                              kLabelStyle);
-    Label2 = new wxStaticText(p, wxID_ANY, text("ebyn klasörünün bulunduğu sürücü:"),
-                              wxDefaultPosition, wxDefaultSize, kLabelStyle);
+    Label1 = new wxStaticText(p, wxID_ANY, text(texts::kLabelFile), wxDefaultPosition,
+                              wxDefaultSize, kLabelStyle);
+    Label2 = new wxStaticText(p, wxID_ANY, text(texts::kLabelDrive), wxDefaultPosition,
+                              wxDefaultSize, kLabelStyle);
     lblXMLF = new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
                                kLabelStyle | wxST_ELLIPSIZE_MIDDLE);
     lblTIP =
         new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kLabelStyle);
-    lblInfo = new wxStaticText(p, wxID_ANY, text("Teşebbüs veya Ortaklığın Unvanı:"),
-                               wxDefaultPosition, wxDefaultSize, kLabelStyle);
-    lblCAPTION = new wxStaticText(p, wxID_ANY, text("ÖNEMLİ NOT:"), wxDefaultPosition,
+    lblInfo = new wxStaticText(p, wxID_ANY, text(texts::kLabelEnterprise), wxDefaultPosition,
+                               wxDefaultSize, kLabelStyle);
+    lblCAPTION = new wxStaticText(p, wxID_ANY, text(texts::kLabelNote), wxDefaultPosition,
                                   wxDefaultSize, kLabelStyle);
     lblDESC =
         new wxStaticText(p, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kLabelStyle);
     const std::pair<std::size_t, const char*> labels[] = {
-        {0, "Unvan:"},
-        {1, "Faaliyet Konusu:"},
-        {3, "Verilen Ek:"},
-        {4, "Pay Oranı:"},
-        {7, "Kar:"},
-        {8, "Zarar:"},
-        {9, "Kesilen Gelir Vergisi:"},
+        {0, texts::kLabelTitle},       {1, texts::kLabelActivity}, {3, texts::kLabelAttachment},
+        {4, texts::kLabelShare},       {7, texts::kLabelProfit},   {8, texts::kLabelLoss},
+        {9, texts::kLabelWithheldTax},
     };
     for (const auto& [index, caption] : labels) {
         lblLabels[index] = new wxStaticText(p, wxID_ANY, text(caption), wxDefaultPosition,
@@ -106,16 +102,16 @@ void FormMain::createControls() {
     cboORT = new wxChoice(p, wxID_ANY);
     txtUnvan = enterField(p);
     txtFaaliyetK = enterField(p);
-    txtVerilenEk = new wxTextCtrl(p, wxID_ANY, text("Bilanço"), wxDefaultPosition, wxDefaultSize,
-                                  wxTE_READONLY);
+    txtVerilenEk = new wxTextCtrl(p, wxID_ANY, text(texts::kBalanceSheet), wxDefaultPosition,
+                                  wxDefaultSize, wxTE_READONLY);
     txtPayOrani = enterField(p);
     txtKar = enterField(p);
     txtZarar = enterField(p);
     txtKGV = enterField(p);
-    cmdContinue = new wxButton(p, wxID_ANY, text("İşlemi &Başlat"));
-    optFO[1] = new wxRadioButton(p, wxID_ANY, text("Dosyayı sıfırdan oluştur."), wxDefaultPosition,
+    cmdContinue = new wxButton(p, wxID_ANY, text(texts::kButton));
+    optFO[1] = new wxRadioButton(p, wxID_ANY, text(texts::kOptionCreate), wxDefaultPosition,
                                  wxDefaultSize, wxRB_GROUP);
-    optFO[0] = new wxRadioButton(p, wxID_ANY, text("Varolan dosyaya ekleme yap."));
+    optFO[0] = new wxRadioButton(p, wxID_ANY, text(texts::kOptionAdd));
     optFO[0]->SetValue(true);
     cboDrive = new wxChoice(p, wxID_ANY);
 
@@ -212,7 +208,7 @@ TwipScale FormMain::measureScale() {
 
     // The note must fit its label once wrapped at the label's width.
     const Placement& desc = placementOf(lblDESC);
-    lblDESC->SetLabel(wxString::FromUTF8(kYtlNote));
+    lblDESC->SetLabel(wxString::FromUTF8(texts::kYtlNote));
     lblDESC->Wrap(scale.x(desc.width));
     const int needed = lblDESC->GetBestSize().y;
     if (needed > scale.y(desc.height)) {

@@ -53,9 +53,9 @@ class FormMain : public wxFrame {
     void txtZarar_Change();
 
     // Shows the target file for the chosen drive and arranges the window for it. Reads the
-    // declaration but never writes it. False, with the cause, when the file cannot be read or
-    // an enterprise's title cannot be taken.
-    bool refreshTargetFile(std::string& cause);
+    // declaration but never writes it. Throws Error when the file cannot be read or an
+    // enterprise's title cannot be taken.
+    void refreshTargetFile();
 
     // Selecting from the program runs the control's handler, once, as a user's selection does.
     void selectDrive(int index);
@@ -107,6 +107,8 @@ class FormMain : public wxFrame {
         int left, top, width, height;
     };
 
+    std::optional<conversion::EnterpriseListing> listEnterprises(const std::string& path);
+    void offerEnterprises(const conversion::EnterpriseListing& listing);
     void createControls();
     void bindHandlers();
     TwipScale measureScale();

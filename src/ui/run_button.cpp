@@ -1,10 +1,8 @@
 #include "conversion/conversion_run.h"
-#include "conversion/messages.h"
+#include "platform/messages.h"
 #include "ui/form_main.h"
 
 namespace kovrel::ui {
-
-namespace messages = conversion::messages;
 
 void FormMain::cmdContinue_Click() {
     // The empty entry stands for no choice at all: the button does nothing while it is chosen.
@@ -32,6 +30,12 @@ void FormMain::cmdContinue_Click() {
             dialogs_.showMessage(
                 {messages::kDuplicateTitle, {}, messages::kTitle, MessageIcon::Information});
             moveFocus(txtUnvan);
+            break;
+        case conversion::RunEnd::SaveFailed:
+            // Nothing was written: once the user has closed the program that holds the file, or
+            // made room, the button can be pressed again.
+            dialogs_.showMessage(
+                {messages::kRunFailed, outcome.cause, messages::kTitle, MessageIcon::Warning});
             break;
         case conversion::RunEnd::Failed:
             fail(messages::kRunFailed, outcome.cause, messages::kTitle);

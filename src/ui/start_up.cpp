@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
-#include "conversion/messages.h"
 #include "conversion/target_path.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "textconv/text_conv.h"
 #include "ui/form_main.h"
+#include "ui/window_texts.h"
 
 namespace kovrel::ui {
-
-namespace messages = conversion::messages;
 
 std::string infoFilePathFromCommandLine(std::string_view commandLine) {
     std::string_view path = textconv::trimSpaces(commandLine);
@@ -38,7 +37,7 @@ void FormMain::Form_Load() {
     if (drives.empty()) {
         const auto all = platform::listDrives();
         if (std::none_of(all.begin(), all.end(), [](const auto& d) { return d.letter == 'C'; })) {
-            fail(kNoDrive, {}, messages::kTitle);
+            fail(texts::kNoDrive, {}, messages::kTitle);
             return;
         }
         drives.push_back('C');
@@ -48,11 +47,12 @@ void FormMain::Form_Load() {
     // With the header still empty this refresh only shows a path, and cannot fail.
     selectDrive(0);
 
-    setDescription(wxString::FromUTF8(kYtlNote));
+    setDescription(wxString::FromUTF8(texts::kYtlNote));
 
     infoFilePath_ = infoFilePathFromCommandLine(commandLine_);
     if (infoFilePath_.empty()) {
-        const auto answer = dialogs_.askText({kDrivePrompt, messages::kTitle, kDriveDefaultAnswer});
+        const auto answer =
+            dialogs_.askText({texts::kDrivePrompt, messages::kTitle, texts::kDriveDefaultAnswer});
         infoFilePath_ = infoFilePathFromAnswer(answer.value_or(std::string()));
         if (infoFilePath_.empty()) {
             endProgram();
@@ -60,7 +60,8 @@ void FormMain::Form_Load() {
         }
     }
     if (!platform::fileExists(infoFilePath_)) {
-        fail(messages::kInfoFileMissing, {}, messages::kWarningTitle);
+        fail(messages::kInfoFileMissing, messages::infoFileNotFound(infoFilePath_),
+             messages::kWarningTitle);
         return;
     }
 
@@ -68,7 +69,7 @@ void FormMain::Form_Load() {
     try {
         read = infofile::readDeclarationHeader(infoFilePath_);
     } catch (const Error& e) {
-        fail(messages::kXmlReadFailed, e.what(), messages::kTitle);
+        fail(messages::kInfoFileUnreadable, e.what(), messages::kTitle);
         return;
     }
     header_ = read.header;
@@ -80,9 +81,11 @@ void FormMain::Form_Load() {
     setWindowHeight(kHeightAfterStartUp);
     showFrame(fraNew, false);
 
-    std::string cause;
-    if (!refreshTargetFile(cause)) {
-        fail(messages::kXmlReadFailed, cause, messages::kTitle);
+    try {
+        refreshTargetFile();
+    } catch (...) {
+        fail(messages::kXmlReadFailed, messages::causeOf(std::current_exception()),
+             messages::kTitle);
         return;
     }
     lblTIP->SetLabel(wxString::FromUTF8(header_.type()));

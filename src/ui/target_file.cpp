@@ -1,12 +1,11 @@
 #include "conversion/enterprise.h"
-#include "conversion/messages.h"
 #include "conversion/target_path.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "ui/form_main.h"
+#include "ui/window_texts.h"
 
 namespace kovrel::ui {
-
-namespace messages = conversion::messages;
 
 namespace {
 
@@ -45,44 +44,18 @@ std::optional<conversion::EnterpriseChoice> FormMain::chosenEnterprise() const {
     return conversion::EnterpriseChoice{};
 }
 
-bool FormMain::refreshTargetFile(std::string& cause) {
+void FormMain::refreshTargetFile() {
     const std::string root = conversion::ebynRoot(cboDrive->GetStringSelection().utf8_string());
     const std::string path = conversion::targetXmlPath(root, header_);
     // The path is shown whatever happens below, so that a failure names the file it concerns.
     lblXMLF->SetLabel(wxString::FromUTF8(path));
 
     if (header_.isIncomeTax()) {
-        if (platform::fileExists(path)) {
-            cboORT->Clear();
-            std::optional<conversion::EnterpriseListing> listing;
-            try {
-                listing = conversion::listEnterprises(platform::readWholeFile(path));
-            } catch (const Error& e) {
-                cause = e.what();
-            }
-            if (!listing) {
-                // Leave nothing a run could start from: no entry, so no new-record frame.
-                cmdContinue->Disable();
-                showFrame(fraNew, false);
-                setWindowHeight(kHeightAfterStartUp);
-                return false;
-            }
-            if (listing->hasSection) {
-                cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
-                cboORT->Append(wxString());
-                for (const auto& title : listing->titles)
-                    cboORT->Append(wxString::FromUTF8(title));
-                if (const auto choice =
-                        conversion::defaultEnterprise(conversion::Mode::AddToExisting, &*listing)) {
-                    selectEnterprise(listIndexOf(*choice));
-                } else {
-                    cmdContinue->Disable();
-                }
-                optFO[0]->Enable();
-                selectOption(0);
-            }
+        cboORT->Clear();
+        const auto listing = platform::fileExists(path) ? listEnterprises(path) : std::nullopt;
+        if (listing) {
+            offerEnterprises(*listing);
         } else {
-            cboORT->Clear();
             cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
             selectEnterprise(
                 listIndexOf(*conversion::defaultEnterprise(conversion::Mode::CreateNew, nullptr)));
@@ -107,15 +80,50 @@ bool FormMain::refreshTargetFile(std::string& cause) {
         setTop(fraINFO, 1710);
         showFrame(fraINFO, true);
     }
-    return true;
+}
+
+// A file that does not parse is said so and offered to be created anew, as if it were not
+// there; a file that cannot be read at all leaves nothing a run could start from.
+std::optional<conversion::EnterpriseListing> FormMain::listEnterprises(const std::string& path) {
+    try {
+        return conversion::listEnterprisesIn(path);
+    } catch (const ParseError& e) {
+        dialogs_.showMessage({messages::kXmlReadFailed,
+                              std::string(e.what()) + "\n\n" + texts::kCreatedAnew,
+                              messages::kTitle, MessageIcon::Information});
+        return std::nullopt;
+    } catch (...) {
+        cmdContinue->Disable();
+        showFrame(fraNew, false);
+        setWindowHeight(kHeightAfterStartUp);
+        throw;
+    }
+}
+
+void FormMain::offerEnterprises(const conversion::EnterpriseListing& listing) {
+    if (!listing.hasSection)
+        return;
+    cboORT->Append(wxString::FromUTF8(messages::kNewRecordEntry));
+    cboORT->Append(wxString());
+    for (const auto& title : listing.titles)
+        cboORT->Append(wxString::FromUTF8(title));
+    if (const auto choice =
+            conversion::defaultEnterprise(conversion::Mode::AddToExisting, &listing)) {
+        selectEnterprise(listIndexOf(*choice));
+    } else {
+        cmdContinue->Disable();
+    }
+    optFO[0]->Enable();
+    selectOption(0);
 }
 
 void FormMain::cboDrive_Click() {
-    std::string cause;
-    if (!refreshTargetFile(cause)) {
+    try {
+        refreshTargetFile();
+    } catch (...) {
         // After start-up the window stays usable: the message, an empty list, no run.
-        dialogs_.showMessage(
-            {messages::kXmlReadFailed, cause, messages::kTitle, MessageIcon::Critical});
+        dialogs_.showMessage({messages::kXmlReadFailed, messages::causeOf(std::current_exception()),
+                              messages::kTitle, MessageIcon::Critical});
     }
 }
 
@@ -125,7 +133,7 @@ void FormMain::cboORT_Click() {
         case kNewRecordIndex:
             showFrame(fraNew, true);
             if (header_.usesBusinessSummary())
-                txtVerilenEk->SetValue(wxString::FromUTF8("İşletme"));
+                txtVerilenEk->SetValue(wxString::FromUTF8(texts::kBusinessSummary));
             setWindowHeight(kHeightNewEnterprise);
             moveFocus(txtUnvan);
             break;

@@ -54,22 +54,23 @@ class ConvertTest : public ::testing::Test {
 
 TEST_F(ConvertTest, BadUsageExitsWithTwoNamesTheProblemAndWritesNothing) {
     const std::pair<Texts, std::string> cases[] = {
-        {{}, "no info file"},
-        {{gelir, gelir}, "more than one info file"},
+        {{}, "bilgi dosyası verilmedi"},
+        {{gelir, gelir}, "birden fazla bilgi dosyası"},
         {{"--bogus", gelir}, "--bogus"},
-        {{gelir, "--drive"}, "--drive needs a value"},
-        {{"--mode", "append", gelir}, "\"append\""},
-        {{"--drive", "12", gelir}, "\"12\""},
-        {{"--drive", "q", gelir}, "no drive Q:"},
-        {{"--new", "--enterprise", "X", gelir}, "exclude each other"},
+        {{gelir, "--drive"}, "--drive bir değer ister"},
+        {{"--mode", "append", gelir}, "“append”"},
+        {{"--drive", "12", gelir}, "“12”"},
+        {{"--drive", "q", gelir}, "Q: sürücüsü yok"},
+        {{"--new", "--enterprise", "X", gelir}, "birlikte kullanılamaz"},
         {{"--enterprise", "X", gelir}, "--mode add"},  // no file yet: create mode
         {{"--mode", "create", "--enterprise", "X", gelir}, "--mode add"},
-        {{"--new", kurumlar}, "income tax"},
+        {{"--new", kurumlar}, "gelir vergisi"},
     };
     for (const auto& [args, named] : cases) {
         const auto result = convert(args);
         EXPECT_EQ(result.status, kUsage) << named;
-        EXPECT_THAT(result.errLines, ElementsAre(HasSubstr(named), "Try kovrel-convert --help."));
+        EXPECT_THAT(result.errLines,
+                    ElementsAre(HasSubstr(named), "Yardım için: kovrel-convert --help"));
         EXPECT_EQ(result.out, "");
     }
     EXPECT_FALSE(fs::exists(beyannameler));
@@ -79,7 +80,8 @@ TEST_F(ConvertTest, BadUsageExitsWithTwoNamesTheProblemAndWritesNothing) {
 // folder lies under /media/), or else a usage error; a named drive need not hold ebyn yet.
 TEST_F(ConvertTest, DefaultDriveIsTheFirstFixedOneHoldingEbynOrTheOneNamed) {
     test::TempDrive drives("fde");  // listed out of order on purpose
-    EXPECT_THAT(convert({kurumlar}).errLines, ElementsAre(HasSubstr("name one with --drive"), _));
+    EXPECT_THAT(convert({kurumlar}).errLines,
+                ElementsAre(HasSubstr("sürücüyü --drive ile belirtin"), _));
     fs::create_directories(drives.rootOf('e') / "ebyn");
     fs::create_directories(drives.rootOf('f') / "ebyn");
     // Where /media cannot be written, only the fixed drives are checked.
@@ -124,7 +126,7 @@ TEST_F(ConvertTest, EnterpriseChoiceInAnExistingIncomeTaxFile) {
     };
     ASSERT_EQ(convert({gelir}).status, kSaved);
     cut("ticariKazanc");
-    EXPECT_THAT(convert({gelir}).errLines, ElementsAre(HasSubstr("choose --new"), _));
+    EXPECT_THAT(convert({gelir}).errLines, ElementsAre(HasSubstr("yeni kayıt için --new"), _));
     ASSERT_EQ(convert({"--new", gelir}).status, kSaved);
     EXPECT_EQ(at("//ticariKazanc/*"), (Texts{first, "Kirtasiye perakende ticareti", "802"}));
     const Texts options{"--new",   "--title",        second,     "--activity", "Gıda",
@@ -142,7 +144,8 @@ TEST_F(ConvertTest, EnterpriseChoiceInAnExistingIncomeTaxFile) {
     ASSERT_EQ(convert({gelir}).status, kSaved);
     EXPECT_EQ(at(firstAndLastRow), (Texts{second, first}));
     EXPECT_THAT(convert({"--enterprise", "Yok", gelir}).errLines,
-                ElementsAre(HasSubstr("\"Yok\"; it lists:"), "  " + first, "  " + second, _));
+                ElementsAre(HasSubstr("“Yok” unvanlı bir işletme yok. Dosyadaki işletmeler:"),
+                            "  " + first, "  " + second, _));
 
     cut("ticariKazanclar");
     ASSERT_EQ(convert({gelir}).status, kSaved);

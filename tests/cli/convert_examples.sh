@@ -37,7 +37,7 @@ check_failure() {
     [ "$(find "$DRIVE_D" -type f -exec cksum {} +)" = "$before" ] || fail "$*: changed files"
 }
 
-"$CONVERT" --help "$GELIR" >"$ROOT/out" && grep -q '^Usage: kovrel-convert ' "$ROOT/out" || fail "--help"
+"$CONVERT" --help "$GELIR" >"$ROOT/out" && grep -q '^Kullanım: kovrel-convert ' "$ROOT/out" || fail "--help"
 printed=$("$CONVERT" --version "$GELIR") && [ "$printed" = "kovrel-convert $3" ] || fail "--version"
 
 check_example gelir 12345678901 034250_12345678901_GELIR_10_2026.xml

@@ -319,9 +319,9 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
         {"no ticariKazanclar for a new record", none, addNew, RunEnd::Failed,
          std::string(kTicariKazanclarPath)},
         {"short record after a good one, create mode", fixture, createNew("T"), RunEnd::Failed,
-         "line 14", "GELIR", shortRecord},
+         "14. satır", "GELIR", shortRecord},
         {"summary record without a summary", fixture, addExisting(kTitle), RunEnd::Failed,
-         "line 13: the declaration has no //beyanname/ozel/ekler/isletmeHesapOzetleri",
+         "13. satır: Beyanname dosyasında “//beyanname/ozel/ekler/isletmeHesapOzetleri",
          "GELIR-OZET", kBusinessSummaryBody},
         {"corporate tax table missing", none, withoutEnterprise(Mode::AddToExisting),
          RunEnd::Failed, "//beyanname/ozel/ekler/tdhpAktif", "KURUMLAR", kCorporateTaxBody},
@@ -365,7 +365,8 @@ TEST_F(ConversionRunTest, TargetThatCannotBeNamedFailsBeforeAnythingIsWritten) {
         changed.*field = value;
         const auto outcome = run(changed, withoutEnterprise(Mode::CreateNew));
         EXPECT_EQ(outcome.end, RunEnd::Failed) << value;
-        EXPECT_NE(outcome.cause.find("cannot be part of a file name"), std::string::npos)
+        EXPECT_NE(outcome.cause.find("“" + value + "” bir dosya adında kullanılamaz"),
+                  std::string::npos)
             << outcome.cause;
     }
     for (const std::string driveText : {"Q", "", "DD"}) {

@@ -23,17 +23,17 @@
 #include <tuple>
 
 #include "conversion/conversion_run.h"
-#include "conversion/messages.h"
 #include "conversion/skeleton.h"
 #include "conversion/target_path.h"
 #include "platform/file_system.h"
+#include "platform/messages.h"
 #include "support/test_support.h"
 
 namespace kovrel::hostile {
 namespace {
 
 namespace fs = std::filesystem;
-namespace messages = conversion::messages;
+namespace messages = kovrel::messages;
 using conversion::Mode;
 using Names = std::set<std::string>;
 
@@ -211,8 +211,8 @@ const HostileCase kCases[] = {
     {"EntityExpansionBomb", nullptr, entityBomb, 1, "does not parse", false},
     {"Nesting100000Deep", nullptr, deepNesting, 1, "does not parse", false},
     {"TextNodeOf200MB", nullptr, hugeTextNode, 1, "does not parse", true},
-    {"InfoLineOf100MB", [] { return std::string(100u << 20, 'a'); }, nullptr, 2, "header line 1",
-     true},
+    {"InfoLineOf100MB", [] { return std::string(100u << 20, 'a'); }, nullptr, 2,
+     "1 satır; başlığı için", true},
     // A value beyond the parser's text limit was once saved into a declaration that did not load.
     {"InfoValueOf100MB",
      [] {
@@ -229,7 +229,7 @@ TEST_P(HostileInput, ConverterRefusesItWithItsMessageAndLeavesTheDeclaration) {
         GTEST_SKIP() << "hundreds of megabytes: measured in the normal build";
     ConversionScene scene(c.info ? c.info() : corporateInfo());
     if (c.exitCode == 2) {
-        expectRefusal(scene.runConverter(), 2, messages::kXmlReadFailed, c.cause);
+        expectRefusal(scene.runConverter(), 2, messages::kInfoFileUnreadable, c.cause);
         EXPECT_TRUE(fs::is_empty(scene.drive.root() / "ebyn"));
         return;
     }
@@ -264,12 +264,14 @@ bool setEffectiveCapabilities(bool permitted) {
 enum class Denied { Declaration, Folder, NewFolder };
 
 TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
-    const std::tuple<const char*, Denied, Mode> cases[] = {
-        {"read-only declaration", Denied::Declaration, Mode::AddToExisting},
-        {"read-only folder, add", Denied::Folder, Mode::AddToExisting},
-        {"read-only folder, create", Denied::Folder, Mode::CreateNew},
-        {"folder cannot be made", Denied::NewFolder, Mode::CreateNew}};
-    for (const auto& [name, denied, mode] : cases) {
+    // Only the save failed when the folders stand: the window then lets the user try again.
+    using conversion::RunEnd;
+    const std::tuple<const char*, Denied, Mode, RunEnd> cases[] = {
+        {"read-only declaration", Denied::Declaration, Mode::AddToExisting, RunEnd::SaveFailed},
+        {"read-only folder, add", Denied::Folder, Mode::AddToExisting, RunEnd::SaveFailed},
+        {"read-only folder, create", Denied::Folder, Mode::CreateNew, RunEnd::SaveFailed},
+        {"folder cannot be made", Denied::NewFolder, Mode::CreateNew, RunEnd::Failed}};
+    for (const auto& [name, denied, mode, end] : cases) {
         SCOPED_TRACE(name);
         ConversionScene scene;
         const std::string before = scene.skeleton();
@@ -290,7 +292,7 @@ TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
         const auto outcome = conversion::ConversionRun(*scene.header, scene.infoFile, choices);
         setEffectiveCapabilities(true);
 
-        EXPECT_EQ(outcome.end, conversion::RunEnd::Failed);
+        EXPECT_EQ(outcome.end, end);
         EXPECT_FALSE(outcome.cause.empty());
         EXPECT_EQ(scene.onDisk(), denied == Denied::NewFolder ? "" : before);
         EXPECT_TRUE(scene.beside().empty());
@@ -313,7 +315,7 @@ TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
         const auto end = scene.runConverter(room);
 
         if (room < toBeSaved.size()) {
-            expectRefusal(end, 1, messages::kRunFailed, "cannot write");
+            expectRefusal(end, 1, messages::kRunFailed, "kaydedilemedi: dosya, diskin");
             EXPECT_TRUE(scene.onDisk() == before);
         } else {
             EXPECT_EQ(end.status, 0) << end.err;

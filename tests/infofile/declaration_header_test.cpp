@@ -46,10 +46,10 @@ TEST(ReadDeclarationHeader, ShortHeaderFailsWithItsCause) {
     const struct {
         std::string bytes, cause;
     } cases[] = {
-        {firstEleven, "has 11 lines; its header needs 12"},
-        {firstEleven + "\r\n", "line 12"},
-        {replaced(0, test::record({"034260", "2023"})), "line 1"},
-        {replaced(6, ""), "line 7"},
+        {firstEleven, "11 satır; başlığı için en az 12 satır"},
+        {firstEleven + "\r\n", "12. satır: 0 alan var; 1 alan gerekiyor"},
+        {replaced(0, test::record({"034260", "2023"})), "1. satır: 2 alan var; 3 alan"},
+        {replaced(6, ""), "7. satır"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cause);

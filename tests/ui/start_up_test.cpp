@@ -3,21 +3,23 @@
 #include <filesystem>
 #include <optional>
 
-#include "conversion/messages.h"
+#include "platform/messages.h"
 #include "ui/start_up.h"
+#include "ui/window_texts.h"
 #include "window_harness.h"
 
 namespace kovrel::uitest {
 namespace {
 
-namespace messages = conversion::messages;
+namespace messages = kovrel::messages;
 
 // The drives holding an ebyn folder are listed in letter order, the first chosen; without any,
 // drive C stands in, and without C the program ends. The info file comes from the command line
 // or else from the drive letter typed into the input box; one that is missing, has too short a
 // header or names a declaration whose titles cannot be read ends the program with its message.
 TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
-    const std::string missing = "! " + std::string(messages::kInfoFileMissing);
+    const std::string missing = "! " + std::string(messages::kInfoFileMissing) + " +";
+    const std::string shortHeader = "! " + std::string(messages::kInfoFileUnreadable) + " +";
     const std::string unreadable = "! " + std::string(messages::kXmlReadFailed) + " +";
     const struct {
         const char* commandLine;
@@ -33,11 +35,11 @@ TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
         {"", "", "", ""},
         {"D:\\yok\\beyan.txt", {}, "D:\\yok\\beyan.txt", missing},
         {"\"D:\\bey\"an.txt\"", {}, "\"D:\\bey\"an.txt\"", missing},
-        {"D:\\kisa.txt", {}, "D:\\kisa.txt", unreadable},
+        {"D:\\kisa.txt", {}, "D:\\kisa.txt", shortHeader},
         {"D:\\baska.txt", {}, "D:\\baska.txt", unreadable},
         {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dcef", "e", "C D F"},
         {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dc", "dc", "C"},
-        {"D:\\beyan.txt", {}, "", "! " + std::string(ui::kNoDrive), "d", "d", ""},
+        {"D:\\beyan.txt", {}, "", "! " + std::string(ui::texts::kNoDrive), "d", "d", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "conversion/messages.h"
+#include "platform/messages.h"
 #include "platform/xml_document.h"
 #include "window_harness.h"
 
@@ -10,7 +10,7 @@ namespace kovrel::uitest {
 namespace {
 
 namespace fs = std::filesystem;
-namespace messages = conversion::messages;
+namespace messages = kovrel::messages;
 using conversion::Mode;
 
 // Frames shown, options, list and button as the user sees them.
@@ -61,8 +61,11 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
               "Yeni Kayıt||Birinci|İkinci Ortaklık");
     EXPECT_EQ(window.cboORT->GetStringSelection(), "Birinci");
     expectState(window, {true, false, false, true, true, true, true});
-    window.selectEnterprise(1);  // the empty entry
+    window.selectEnterprise(1);  // the empty entry: no choice, so no run even from the program
     EXPECT_FALSE(window.cmdContinue->IsEnabled());
+    window.cmdContinue_Click();
+    EXPECT_TRUE(harness.recorded.messages.empty());
+    EXPECT_FALSE(window.ended());
     focusOn(window.cboORT);
     pressKey(WXK_HOME);  // "Yeni Kayıt"
     expectState(window, {true, false, true, true, true, true, true});
@@ -100,11 +103,16 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     window.selectDrive(0);
     focusOn(window.cboDrive);
     pressKey('b', wxMOD_ALT);
-    EXPECT_TRUE(window.ended());
-    EXPECT_EQ(harness.recorded.shown(), "! " + std::string(messages::kXmlReadFailed) + " +\n! " +
+    EXPECT_FALSE(window.ended());
+    EXPECT_EQ(harness.recorded.shown(), "! " + std::string(messages::kXmlReadFailed) + " +\nw " +
                                             messages::kRunFailed + " +");
-    EXPECT_NE(harness.recorded.messages.back().cause.find("read-only"), std::string::npos);
+    EXPECT_NE(harness.recorded.messages.back().cause.find("salt okunur"), std::string::npos);
     EXPECT_EQ(test::readBytes(file), bytes);
+    // Once the file may be written, the same press saves and ends the program.
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    pressKey('b', wxMOD_ALT);
+    EXPECT_TRUE(window.ended());
+    EXPECT_NE(test::readBytes(file), bytes);
 }
 
 // From the drive list to the saved declaration with the keyboard only, as a user would, Enter

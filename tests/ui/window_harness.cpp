@@ -45,7 +45,10 @@ std::string RecordingDialogs::shown() const {
     std::string text;
     for (const auto& message : messages) {
         text += text.empty() ? "" : "\n";
-        text += (message.icon == ui::MessageIcon::Critical ? "! " : "i ") + message.text;
+        text += message.icon == ui::MessageIcon::Critical  ? "! "
+                : message.icon == ui::MessageIcon::Warning ? "w "
+                                                           : "i ";
+        text += message.text;
         text += message.cause.empty() ? "" : " +";
     }
     return text;

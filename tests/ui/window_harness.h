@@ -33,7 +33,8 @@ struct RecordingDialogs {
     std::optional<std::string> answer;  // what the input box returns; nothing = cancelled
     int endRequests = 0;
 
-    // A line for each message: "!" (critical) or "i", its text, and " +" when it has a cause.
+    // A line for each message: "!" (critical), "w" (warning) or "i", its text, and " +" when it
+    // has a cause.
     std::string shown() const;
 };
 

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The converter's own texts: its help and what it says about the options it was given. The
+// headlines and causes it shares with the window are the core's (platform/messages.h).
+namespace kovrel::cli::texts {
+
+inline constexpr const char* kHelp =
+    "Kullanım: kovrel-convert [seçenekler] BİLGİ_DOSYASI\n"
+    "Muhasebe programının verdiği beyanname bilgi dosyasını (beyan.txt), e-Beyanname\n"
+    "programının ebyn klasöründeki XML beyanname dosyasına aktarır: Kovrel penceresinde\n"
+    "“İşlemi Başlat” düğmesine basmakla aynı işi yapar.\n"
+    "\n"
+    "Seçenekler:\n"
+    "  --drive X            ebyn klasörünün bulunduğu sürücü (varsayılan: ebyn klasörü\n"
+    "                       olan ilk sürücü)\n"
+    "  --mode add|create    var olan dosyaya ekle (add) ya da dosyayı sıfırdan oluştur\n"
+    "                       (create); varsayılan: dosya varsa add, yoksa create\n"
+    "  --new                gelir vergisi: yeni bir ticari kazanç kaydı yaz\n"
+    "  --enterprise UNVAN   gelir vergisi: dosyada olan bir işletme için yaz\n"
+    "  --title METİN        yeni kayıt: unvan (varsayılan: bilgi dosyasının 10. satırı)\n"
+    "  --activity METİN     yeni kayıt: faaliyet konusu (varsayılan: 11. satır)\n"
+    "  --share METİN        yeni kayıt: pay oranı\n"
+    "  --profit TUTAR       yeni kayıt: kâr (1.234,56 gibi yazılabilir)\n"
+    "  --loss TUTAR         yeni kayıt: zarar (1.234,56 gibi yazılabilir)\n"
+    "  --withheld-tax METİN yeni kayıt: kesilen gelir vergisi\n"
+    "  --dry-run            dosyayı kaydetmeden beyannameyi standart çıktıya yaz\n"
+    "  --help               bu yardımı göster\n"
+    "  --version            sürümü göster\n"
+    "\n"
+    "Çıkış durumu: 0 kaydedildi, 1 işlem yapılamadı, 2 hatalı kullanım ya da bilgi\n"
+    "dosyası veya beyanname okunamadı, 3 yeni unvan dosyada zaten var.\n";
+
+inline constexpr const char* kSeeHelp = "Yardım için: kovrel-convert --help";
+inline constexpr const char* kNoInfoFile = "bilgi dosyası verilmedi.";
+inline constexpr const char* kTwoInfoFiles =
+    "birden fazla bilgi dosyası verildi. Boşluk içeren bir yolu çift tırnak içine alın.";
+inline constexpr const char* kNewAndEnterprise = "--new ile --enterprise birlikte kullanılamaz.";
+inline constexpr const char* kEnterpriseNeedsAdd =
+    "--enterprise için --mode add gerekir: yeni oluşturulan dosyada işletme olmaz.";
+inline constexpr const char* kNotIncomeTax =
+    "--new ve --enterprise yalnızca gelir vergisi beyannameleri içindir.";
+inline constexpr const char* kNoEbynDrive =
+    "hiçbir sürücüde ebyn klasörü yok; sürücüyü --drive ile belirtin.";
+inline constexpr const char* kNoEnterpriseYet =
+    "dosyada henüz işletme yok; yeni kayıt için --new, dosyadaki bir işletme için "
+    "--enterprise UNVAN verin.";
+// Below "XML dosya okunurken hata oluştu." when the declaration does not parse.
+inline constexpr const char* kCreateAnew =
+    "Dosyayı sıfırdan oluşturmak için komutu --mode create ile yeniden çalıştırın.";
+
+std::string unknownOption(std::string_view option);
+std::string needsValue(std::string_view option);
+std::string badMode(std::string_view value);
+std::string badDrive(std::string_view value);
+std::string noSuchDrive(char letter);
+std::string noSuchEnterprise(std::string_view title, const std::vector<std::string>& listed);
+
+}  // namespace kovrel::cli::texts
