@@ -2,7 +2,8 @@
 #   make windows        dist/windows/kovrel.exe and dist/windows/kovrel-convert.exe, the guide
 #                       KULLANIM.html, the per-user installer Kovrel-<version>.msi and
 #                       Kovrel-<version>-windows.zip
-#   make test-windows   core tests, the command-line converter and the window under Wine
+#   make test-windows   core tests, the command-line converter and the window under Wine; then
+#                       the installer: install, the "Send to" entry, upgrade and uninstall
 # The third-party libraries are built once into KOVREL_WIN_CACHE and reused by later builds.
 WIN_BUILD ?= build-windows
 WIN_DIST ?= dist/windows
@@ -40,3 +41,4 @@ test-windows: windows configure
 		$$(cmake --build $(WIN_BUILD) --target help | awk '/kovrel_cli_tests/{print "kovrel_cli_tests"}')
 	@cmake --build $(BUILD) -j$(JOBS) --target kovrel-convert
 	@sh scripts/windows-test.sh $(WIN_BUILD) $(WIN_DIST) $(BUILD)/src/kovrel-convert
+	@sh scripts/windows-msi-test.sh $(WIN_DIST)/Kovrel-$(WIN_VERSION).msi $(WIN_DIST) $(BUILD)/src/kovrel-convert
