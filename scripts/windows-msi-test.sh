@@ -21,7 +21,8 @@ LINUX_CONVERT=$(realpath "$3")
 EXAMPLE=examples/gelir/beyan.txt
 
 ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-msi-wine.XXXXXX")
-# Wine's menu builder would copy the shortcuts into the desktop menus of whoever runs the test.
+# Wine's menu builder may copy Start menu shortcuts into the desktop menus of whoever runs the
+# test; it stays off.
 export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all \
     WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 cleanup() {
