@@ -1,11 +1,16 @@
 # The Windows programs, cross-built with MinGW-w64 and tested under Wine.
-#   make windows        dist/windows/kovrel.exe and dist/windows/kovrel-convert.exe
-#   make test-windows   core tests, the command-line converter and the window under Wine
+#   make windows        dist/windows/kovrel.exe and dist/windows/kovrel-convert.exe, the guide
+#                       KULLANIM.html, the per-user installer Kovrel-<version>.msi and
+#                       Kovrel-<version>-windows.zip
+#   make test-windows   core tests, the command-line converter and the window under Wine; then
+#                       the installer: install, the "Send to" entry, upgrade and uninstall
 # The third-party libraries are built once into KOVREL_WIN_CACHE and reused by later builds.
 WIN_BUILD ?= build-windows
 WIN_DIST ?= dist/windows
 KOVREL_WIN_CACHE ?= /var/cache/kovrel-windows
 WIN_STRIP = x86_64-w64-mingw32-strip
+# The version that project() sets, as CMake read it (a shell expression for recipes).
+WIN_VERSION = $$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(WIN_BUILD)/CMakeCache.txt)
 
 .PHONY: windows-deps windows-configure windows test-windows
 
@@ -23,6 +28,12 @@ windows: windows-configure
 	@$(WIN_STRIP) -o $(WIN_DIST)/kovrel.exe $(WIN_BUILD)/src/ui/kovrel.exe
 	@$(WIN_STRIP) -o $(WIN_DIST)/kovrel-convert.exe $(WIN_BUILD)/src/kovrel-convert.exe
 	@sh scripts/windows-check-imports.sh $(WIN_DIST)/kovrel.exe $(WIN_DIST)/kovrel-convert.exe
+	@sh scripts/windows-guide.sh KULLANIM.md $(WIN_DIST)/KULLANIM.html
+	@v=$(WIN_VERSION); [ -n "$$v" ] || { echo "no project version in $(WIN_BUILD)/CMakeCache.txt" >&2; exit 1; }; \
+		rm -f $(WIN_DIST)/Kovrel-*.msi $(WIN_DIST)/Kovrel-*.zip && \
+		sh scripts/windows-msi.sh "$$v" $(WIN_DIST) $(WIN_DIST)/Kovrel-$$v.msi && \
+		cd $(WIN_DIST) && zip -q -X Kovrel-$$v-windows.zip kovrel.exe kovrel-convert.exe KULLANIM.html && \
+		echo "$(WIN_DIST)/Kovrel-$$v-windows.zip: $$(wc -c <Kovrel-$$v-windows.zip) bytes"
 
 # The Linux converter's output is the reference the Windows one must match byte for byte.
 test-windows: windows configure
@@ -30,3 +41,4 @@ test-windows: windows configure
 		$$(cmake --build $(WIN_BUILD) --target help | awk '/kovrel_cli_tests/{print "kovrel_cli_tests"}')
 	@cmake --build $(BUILD) -j$(JOBS) --target kovrel-convert
 	@sh scripts/windows-test.sh $(WIN_BUILD) $(WIN_DIST) $(BUILD)/src/kovrel-convert
+	@sh scripts/windows-msi-test.sh $(WIN_DIST)/Kovrel-$(WIN_VERSION).msi $(WIN_DIST) $(BUILD)/src/kovrel-convert
