@@ -11,7 +11,7 @@
 #include "conversion/target_path.h"
 #include "infofile/info_file.h"
 #include "platform/file_system.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::conversion {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "conversion/income_tax.h"
+#include "platform/xml/stream_listing.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::conversion {

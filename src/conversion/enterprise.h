@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "conversion/section_locator.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 
 namespace kovrel::conversion {
 

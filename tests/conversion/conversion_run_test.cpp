@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "support/test_support.h"
 #include "textconv/text_conv.h"
 

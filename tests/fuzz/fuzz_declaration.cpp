@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "textconv/text_conv.h"
 
 namespace {

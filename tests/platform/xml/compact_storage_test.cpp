@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 
 namespace kovrel::platform::xml {
 namespace {

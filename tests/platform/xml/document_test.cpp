@@ -1,4 +1,4 @@
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 
 #include <gtest/gtest.h>
 
