@@ -21,12 +21,13 @@ std::string xmlSafeText(std::string_view text) {
             ++i;
             continue;
         }
-        int length = xmlUTF8Size(reinterpret_cast<const xmlChar*>(text.data() + i));
+        const int size = xmlUTF8Size(asXml(text.data() + i));
+        const std::size_t length = size > 0 ? static_cast<std::size_t>(size) : 0;
         char32_t cp = 0;
         bool valid = length >= 2 && length <= 4 && i + length <= text.size();
         if (valid) {
             cp = lead & (0x7F >> length);
-            for (int k = 1; k < length && valid; ++k) {
+            for (std::size_t k = 1; k < length && valid; ++k) {
                 const auto cont = static_cast<unsigned char>(text[i + k]);
                 valid = (cont & 0xC0) == 0x80;
                 cp = (cp << 6) | (cont & 0x3F);
