@@ -1,5 +1,5 @@
 // Checked against libxml2 2.9.14 (kCheckedLibxml2). What this file takes from the library
-// beyond its documented interface:
+// beyond its documented interface, each checked by the Libxml2Assumptions test:
 //  - A text node's content may be stored in the node's own properties and nsDef fields, which
 //    lie side by side; the library's parser does so itself for short texts (XML_PARSE_COMPACT),
 //    so the library saves and frees such nodes correctly.

@@ -9,7 +9,7 @@
 
 // Texts and table rows kept in less memory than the library's own nodes take. Everything here
 // relies on how libxml2 lays out and saves its nodes, not on its documented interface; see
-// compact_storage.cpp for each assumption.
+// compact_storage.cpp for each assumption and the Libxml2Assumptions test for their check.
 namespace kovrel::platform::xml {
 
 // The libxml2 release these assumptions were last checked against.

@@ -1,7 +1,7 @@
 #pragma once
 
-// How the layer's files reach libxml2. Private to the layer: nothing outside src/platform/xml
-// includes it.
+// How the layer's files reach libxml2. Private to the layer: outside src/platform/xml only the
+// test of the library's assumptions includes it.
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlreader.h>

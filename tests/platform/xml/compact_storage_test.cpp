@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/xml/compact_storage.h"
 #include "platform/xml/document.h"
 
 namespace kovrel::platform::xml {
@@ -121,6 +126,72 @@ TEST(CompactElement, ValueLongerThanTheParserTakesIsRefused) {
     EXPECT_THROW(section.appendCompactElement("satir", {{"deger", huge}}, section.childLayout()),
                  Error);
     EXPECT_THROW(section.appendElement("deger").setText(huge), Error);
+}
+
+// What compact_storage.cpp takes from libxml2 beyond its documented interface, checked against
+// the library linked in: a newer libxml2 that breaks an assumption is named here instead of
+// saving declarations wrong.
+const struct {
+    const char* assumption;
+    std::function<bool()> holds;
+} kAssumptions[] = {
+    {"the parser, asked for compact texts, keeps a short one in its node's properties and nsDef "
+     "fields, side by side, so that the library saves and frees such nodes",
+     [] {
+         const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+             xmlReadMemory("<a>short</a>", 12, nullptr, nullptr, XML_PARSE_COMPACT), xmlFreeDoc);
+         const xmlNode* text = doc ? xmlDocGetRootElement(doc.get())->children : nullptr;
+         return offsetof(xmlNode, nsDef) ==
+                    offsetof(xmlNode, properties) + sizeof(xmlNode::properties) &&
+                text && text->content == reinterpret_cast<const xmlChar*>(&text->properties);
+     }},
+    {"a text node named xmlStringTextNoenc saves as it stands, also once its content is replaced",
+     [] {
+         const Document doc = Document::parse("<a/>");
+         xmlNode* root = LibraryAccess::raw(doc.root());
+         xmlNode* markup = newRowMarkup(root->doc, {{"k", "1"}}, {false, 1});
+         xmlAddChild(root, markup);
+         xmlNodeSetContentLen(markup, asXml("<k>&lt;2</k>"), 12);
+         return doc.serialize().ends_with("<a><k>&lt;2</k></a>\r\n");
+     }},
+    {"the saver escapes text as &lt; &gt; &amp; &#13; and nothing else",
+     [] {
+         const Document doc = Document::parse("<a/>");
+         doc.root().setText("<>&\r\"'\t");
+         return doc.serialize().ends_with("<a>&lt;&gt;&amp;&#13;\"'\t</a>\r\n");
+     }},
+    {"the saver indents two spaces a level up to 30 levels, and not at all under an element with "
+     "text of its own or below it",
+     [] {
+         const Document doc = Document::parse("<e/>");
+         std::string opening = "<e>\r\n", closing = "</e>\r\n";
+         Node node = doc.root();
+         for (std::size_t level = 1; level <= 32; ++level) {
+             node = node.appendElement("e");
+             const std::string indent(2 * std::min<std::size_t>(level, 30), ' ');
+             opening += indent + (level < 32 ? "<e>\r\n" : "<e/>\r\n");
+             closing = (level < 32 ? indent + "</e>\r\n" : "") + closing;
+         }
+         const std::string withText = "<a>t<b><c><d/></c></b></a>";
+         return doc.serialize().ends_with(opening + closing) &&
+                Document::parse(withText).serialize().ends_with(withText + "\r\n");
+     }},
+    {"the parser ends an element through its handler's endElementNs while ctxt->node is that "
+     "element, and leaves ctxt->_private to its caller",
+     [] {
+         const Document doc = Document::parse("<a><satir><k>1</k></satir></a>", kRowNames);
+         const Node row = doc.root().firstChildElement();
+         return !row.firstChildElement() && row.childTexts("k") == std::vector<std::string>{"1"};
+     }},
+};
+
+TEST(Libxml2Assumptions, HoldForTheLinkedLibrary) {
+    for (const auto& [assumption, holds] : kAssumptions) {
+        EXPECT_TRUE(holds()) << "libxml2 " << xmlParserVersion << " (headers "
+                             << LIBXML_DOTTED_VERSION << ") breaks what compact_storage.cpp, "
+                             << "checked against " << kCheckedLibxml2
+                             << ", assumes: " << assumption;
+    }
 }
 
 }  // namespace
