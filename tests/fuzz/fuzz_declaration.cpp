@@ -14,7 +14,6 @@ namespace {
 using namespace kovrel;
 using platform::xml::Document;
 using platform::xml::Node;
-using platform::xml::XmlError;
 
 // Only CR LF line ends remain, and no other control character but the tab.
 void checkCleaned(std::string_view cleaned) {
