@@ -13,7 +13,7 @@
 #include "infofile/info_file.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::conversion {

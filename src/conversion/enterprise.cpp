@@ -5,6 +5,7 @@
 #include "conversion/income_tax.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
+#include "platform/xml/stream_listing.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::conversion {

@@ -5,6 +5,7 @@
 
 #include "conversion/run_choices.h"
 #include "conversion/section_locator.h"
+#include "platform/xml/document.h"
 
 namespace kovrel::conversion {
 

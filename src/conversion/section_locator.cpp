@@ -1,20 +1,12 @@
 #include "conversion/section_locator.h"
 
-#include <libxml/xpathInternals.h>
-
 #include "platform/error.h"
 #include "platform/messages.h"
+#include "platform/xml/path.h"
 
 namespace kovrel::conversion {
-namespace {
 
 using platform::xml::Node;
-
-bool precedes(Node a, Node b) {
-    return xmlXPathCmpNodes(a.raw(), b.raw()) == 1;
-}
-
-}  // namespace
 
 Node SectionLocator::find(std::string_view path) {
     if (const auto known = known_.find(path); known != known_.end())
@@ -45,9 +37,9 @@ Node SectionLocator::appendWithText(Node parent, std::string_view name, std::str
 
 Node SectionLocator::appendRow(Node parent, std::string_view name,
                                const std::vector<Node::Leaf>& leaves) {
-    auto layout = layouts_.find(parent.raw());
+    auto layout = layouts_.find(parent);
     if (layout == layouts_.end())
-        layout = layouts_.emplace(parent.raw(), parent.childLayout()).first;
+        layout = layouts_.emplace(parent, parent.childLayout()).first;
     const Node node = parent.appendCompactElement(name, leaves, layout->second);
     noteAppended(node);
     return node;
@@ -62,7 +54,7 @@ void SectionLocator::remove(Node parent, Node child) {
 
 void SectionLocator::noteAppended(Node node) {
     for (auto& [path, first] : known_) {
-        if (platform::xml::isOnPath(node, path) && (!first || precedes(node, first)))
+        if (platform::xml::isOnPath(node, path) && (!first || node.precedes(first)))
             first = node;
     }
 }

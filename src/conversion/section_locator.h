@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 
 namespace kovrel::conversion {
 
@@ -35,7 +35,7 @@ class SectionLocator {
     // path -> first match (an empty Node when there is none)
     std::unordered_map<std::string_view, platform::xml::Node> known_;
     // parent -> how its rows are laid out; appends never change it
-    std::unordered_map<xmlNode*, platform::xml::Node::ChildLayout> layouts_;
+    std::unordered_map<platform::xml::Node, platform::xml::Node::ChildLayout> layouts_;
 };
 
 }  // namespace kovrel::conversion

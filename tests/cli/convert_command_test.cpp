@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "support/test_support.h"
 
 namespace kovrel::cli {

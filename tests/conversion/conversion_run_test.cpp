@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "conversion/enterprise.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "support/test_support.h"
 #include "textconv/text_conv.h"
 

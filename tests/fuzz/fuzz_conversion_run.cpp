@@ -19,7 +19,7 @@
 #include "fuzz_check.h"
 #include "infofile/declaration_header.h"
 #include "platform/file_system.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "support/test_support.h"
 #include "textconv/text_conv.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "textconv/text_conv.h"
 
 namespace {
@@ -14,7 +14,6 @@ namespace {
 using namespace kovrel;
 using platform::xml::Document;
 using platform::xml::Node;
-using platform::xml::XmlError;
 
 // Only CR LF line ends remain, and no other control character but the tab.
 void checkCleaned(std::string_view cleaned) {

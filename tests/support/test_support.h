@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 
 // Shared helpers of the core tests: a temporary Wine-style drive and info-file builders.
 namespace kovrel::test {

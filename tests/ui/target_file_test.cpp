@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "platform/messages.h"
-#include "platform/xml_document.h"
+#include "platform/xml/document.h"
 #include "window_harness.h"
 
 namespace kovrel::uitest {
