@@ -30,8 +30,8 @@ PreparedEnterprise prepareEnterprise(SectionLocator& locator, const EnterpriseCh
 EnterpriseListing listEnterprisesIn(const std::string& path);
 
 // The enterprises a declaration lists, read from its content as a stream. Throws Error when a
-// record has no child element to take its title from. A content that does not parse lists
-// nothing.
+// record has no child element to take its title from, and ParseError when the content is not
+// well-formed up to the end of its list.
 EnterpriseListing listEnterprises(std::string_view declarationContent);
 
 }  // namespace kovrel::conversion

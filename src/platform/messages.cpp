@@ -131,6 +131,8 @@ std::string parseFailure(ParseProblem problem, int line) {
                    "karakter içeriyor.";
         case ParseProblem::TooLarge:
             return "Dosyada " + at + "okunabilecek en büyük uzunluğu aşan bir değer var.";
+        case ParseProblem::TooDeep:
+            return "Dosyada " + at + "okunabilecek en büyük derinlikten daha iç içe öğeler var.";
         case ParseProblem::Other:
             break;
     }

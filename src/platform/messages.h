@@ -60,6 +60,7 @@ enum class ParseProblem {
     DocumentType,  // a document type declaration, refused on principle
     Namespace,     // a namespace name that could not be saved back
     TooLarge,      // a value beyond what the parser takes
+    TooDeep,       // elements nested beyond what the parser takes
     Other,
 };
 // What is wrong with the file, at its line (0 when the line is not known).

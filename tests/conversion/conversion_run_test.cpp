@@ -315,7 +315,7 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
         {"declaration does not parse", unparsable, addExisting(kTitle), RunEnd::Failed,
          parserMessage},
         {"declaration with a document type", "<!DOCTYPE beyanname>\r\n<beyanname/>",
-         addExisting(kTitle), RunEnd::Failed, "document type"},
+         addExisting(kTitle), RunEnd::Failed, "DOCTYPE"},
         {"no ticariKazanclar for a new record", none, addNew, RunEnd::Failed,
          std::string(kTicariKazanclarPath)},
         {"short record after a good one, create mode", fixture, createNew("T"), RunEnd::Failed,

@@ -1,7 +1,10 @@
 #include "platform/xml/document.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
+#include "platform/messages.h"
 #include "platform/xml/compact_storage.h"
 #include "platform/xml/libxml_glue.h"
 #include "platform/xml/path.h"
@@ -59,7 +62,7 @@ Document Document::parse(std::string_view bytes, std::span<const std::string_vie
     Document document;
     XmlPtr<xmlParserCtxt> ctxt(xmlNewParserCtxt());
     if (!ctxt)
-        throw Error("out of memory");
+        throw std::bad_alloc();
     const QuietLibrary quiet;
     MemorySource source{bytes};
     RowCompactor compactor(ctxt.get(), compactRows);
@@ -70,15 +73,17 @@ Document Document::parse(std::string_view bytes, std::span<const std::string_vie
     if (!doc || !ctxt->wellFormed || ctxt->disableSAX) {
         if (doc)
             xmlFreeDoc(doc);
-        throw Error(parseFailure(ctxt.get()));
+        const bool stoppedOnLimit = ctxt->wellFormed || quiet.hitSizeLimit();
+        const xmlError* error = stoppedOnLimit ? nullptr : xmlCtxtGetLastError(ctxt.get());
+        throw ParseError(parseFailure(error, bytes));
     }
     document.doc_ = doc;
     // Declarations never carry a document type; one that does may hide entities, so it is not
     // taken in at all.
     if (doc->intSubset || doc->extSubset)
-        throw Error("the file has a document type declaration");
+        throw ParseError(messages::parseFailure(messages::ParseProblem::DocumentType, 0));
     if (holdsUnwritableNamespace(xmlDocGetRootElement(doc)))
-        throw Error("a namespace name holds a character that cannot be saved");
+        throw ParseError(messages::parseFailure(messages::ParseProblem::Namespace, 0));
     dropLayoutWhitespace(reinterpret_cast<xmlNode*>(doc));
     if (compactor.compactedAny())
         settleCompactRows(doc);
@@ -126,18 +131,18 @@ std::vector<Node> Document::selectNodes(Node context, std::string_view xpath) co
     const QuietLibrary quiet;
     XmlPtr<xmlXPathCompExpr> compiled(xmlXPathCompile(asXml(expression.c_str())));
     if (!compiled)
-        throw Error("invalid XPath expression " + expression);
+        throw std::invalid_argument("invalid XPath expression " + expression);
     std::vector<Node> nodes;
     if (!doc_)
         return nodes;
     XmlPtr<xmlXPathContext> ctx(xmlXPathNewContext(doc_));
     if (!ctx)
-        throw Error("out of memory");
+        throw std::bad_alloc();
     ctx->error = ignoreError;
     ctx->node = context ? LibraryAccess::raw(context) : reinterpret_cast<xmlNode*>(doc_);
     XmlPtr<xmlXPathObject> result(xmlXPathCompiledEval(compiled.get(), ctx.get()));
     if (!result)
-        throw Error("cannot evaluate " + expression);
+        throw std::invalid_argument("cannot evaluate " + expression);
     if (result->type != XPATH_NODESET || !result->nodesetval)
         return nodes;
     const xmlNodeSet* set = result->nodesetval;

@@ -41,7 +41,7 @@ class Document {
     Node firstOnPath(std::string_view path) const;
 
     // The first node matching an XPath 1.0 expression in document order, or none. Throws
-    // Error for an invalid expression.
+    // std::invalid_argument for an invalid expression.
     Node selectSingleNode(std::string_view xpath) const;
     // The matching nodes in document order, relative to context.
     std::vector<Node> selectNodes(Node context, std::string_view xpath) const;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/messages.h"
+
 namespace kovrel::platform::xml {
 namespace {
 
@@ -18,7 +20,12 @@ QuietLibrary::QuietLibrary()
       structuredContext_(xmlStructuredErrorContext),
       structured_(xmlStructuredError) {
     xmlSetGenericErrorFunc(nullptr, ignoreMessage);
-    xmlSetStructuredErrorFunc(nullptr, ignoreError);
+    xmlSetStructuredErrorFunc(this, &QuietLibrary::swallow);
+}
+
+void QuietLibrary::swallow(void* self, xmlError* error) {
+    if (error && error->code == XML_ERR_NO_MEMORY)
+        static_cast<QuietLibrary*>(self)->hitSizeLimit_ = true;
 }
 
 QuietLibrary::~QuietLibrary() {
@@ -34,12 +41,85 @@ int MemorySource::read(void* context, char* buffer, int length) {
     return static_cast<int>(count);
 }
 
-std::string parseFailure(xmlParserCtxt* ctxt) {
-    const xmlError* error = xmlCtxtGetLastError(ctxt);
-    std::string message = error && error->message ? error->message : "not XML";
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-        message.pop_back();
-    return (error ? "line " + std::to_string(error->line) + ": " : "") + message;
+namespace {
+
+using messages::ParseProblem;
+
+// The library's error codes, in the few kinds a user can tell apart; its English text never
+// reaches the user.
+ParseProblem problemOf(const xmlError& error, int inputLines) {
+    switch (error.code) {
+        case XML_ERR_DOCUMENT_START:
+        case XML_ERR_DOCUMENT_EMPTY:
+            return ParseProblem::NotXml;
+        case XML_ERR_TAG_NOT_FINISHED:
+            return ParseProblem::EndsEarly;
+        case XML_ERR_GT_REQUIRED:
+        case XML_ERR_LTSLASH_REQUIRED:
+            // A tag cut off at the very end is a file cut off.
+            return error.line >= inputLines ? ParseProblem::EndsEarly : ParseProblem::TagMismatch;
+        case XML_ERR_TAG_NAME_MISMATCH:
+            return ParseProblem::TagMismatch;
+        case XML_ERR_INVALID_CHAR:
+            // The same code says that the bytes do not fit the declared encoding.
+            return error.message && std::strstr(error.message, "UTF-8")
+                       ? ParseProblem::Encoding
+                       : ParseProblem::BadCharacter;
+        case XML_ERR_INVALID_HEX_CHARREF:
+        case XML_ERR_INVALID_DEC_CHARREF:
+        case XML_ERR_INVALID_CHARREF:
+        case XML_ERR_UNDECLARED_ENTITY:
+        case XML_WAR_UNDECLARED_ENTITY:
+            return ParseProblem::BadCharacter;
+        case XML_ERR_UNKNOWN_ENCODING:
+        case XML_ERR_UNSUPPORTED_ENCODING:
+        case XML_ERR_INVALID_ENCODING:
+            return ParseProblem::Encoding;
+        case XML_ERR_NO_MEMORY:
+            return ParseProblem::TooLarge;
+        case XML_ERR_INTERNAL_ERROR:
+            // The library's limits on nesting and on the size of a text are reported this way.
+            if (error.message && std::strstr(error.message, "depth"))
+                return ParseProblem::TooDeep;
+            if (error.message && std::strstr(error.message, "uge"))
+                return ParseProblem::TooLarge;
+            return ParseProblem::Other;
+        default:
+            return ParseProblem::Other;
+    }
+}
+
+}  // namespace
+
+// Whether a document type declaration comes before the first element: the library may fail
+// on what it declares (an entity of entities, say) before the document is refused for having
+// one at all.
+bool declaresDocumentType(std::string_view bytes) {
+    for (auto at = bytes.find('<'); at != std::string_view::npos; at = bytes.find('<', at + 1)) {
+        const std::string_view rest = bytes.substr(at);
+        if (rest.starts_with("<!DOCTYPE"))
+            return true;
+        if (!rest.starts_with("<?") && !rest.starts_with("<!--"))
+            return false;
+    }
+    return false;
+}
+
+std::string parseFailure(const xmlError* error, std::string_view bytes) {
+    if (declaresDocumentType(bytes))
+        return messages::parseFailure(ParseProblem::DocumentType, 0);
+    return parseFailure(error, lineCount(bytes));
+}
+
+std::string parseFailure(const xmlError* error, int inputLines) {
+    // Without an error of its own the parser stopped on a limit: a text node beyond its size.
+    if (!error || error->code == XML_ERR_OK)
+        return messages::parseFailure(ParseProblem::TooLarge, 0);
+    return messages::parseFailure(problemOf(*error, inputLines), error->line);
+}
+
+int lineCount(std::string_view bytes) {
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
 }
 
 }  // namespace kovrel::platform::xml

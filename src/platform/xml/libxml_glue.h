@@ -58,7 +58,14 @@ class QuietLibrary {
     QuietLibrary(const QuietLibrary&) = delete;
     QuietLibrary& operator=(const QuietLibrary&) = delete;
 
+    // Whether the parser stopped on its size limit for a text: it says so only here, as a
+    // memory error, and then reports whatever it trips over next as its last error.
+    bool hitSizeLimit() const { return hitSizeLimit_; }
+
   private:
+    static void swallow(void* self, xmlError* error);
+
+    bool hitSizeLimit_ = false;
     void* genericContext_;
     xmlGenericErrorFunc generic_;
     void* structuredContext_;
@@ -73,7 +80,11 @@ struct MemorySource {
     static int read(void* context, char* buffer, int length);
 };
 
-// Why the parser behind ctxt gave up, as "line N: message".
-std::string parseFailure(xmlParserCtxt* ctxt);
+// Why the parser gave up, worded by the catalogue: error is its last error (none when it only
+// stopped on one of its limits), bytes what it was given, or inputLines their number of lines.
+std::string parseFailure(const xmlError* error, std::string_view bytes);
+std::string parseFailure(const xmlError* error, int inputLines);
+// The lines of a document's bytes, as the parser counts them.
+int lineCount(std::string_view bytes);
 
 }  // namespace kovrel::platform::xml

@@ -1,5 +1,7 @@
 #include "platform/xml/node.h"
 
+#include <new>
+
 #include "platform/error.h"
 #include "platform/xml/compact_storage.h"
 #include "platform/xml/libxml_glue.h"
@@ -55,7 +57,7 @@ void Node::setText(std::string_view utf8Text) const {
     checkTextLength(utf8Text);
     xmlNode* textNode = newTextNode(node_->doc, utf8Text);
     if (!textNode || !xmlAddChild(node_, textNode))
-        throw Error("cannot set element text");
+        throw std::bad_alloc();
 }
 
 Node Node::parent() const {
@@ -92,7 +94,7 @@ Node Node::appendElement(std::string_view name) const {
     xmlNode* element = xmlNewDocNode(node_->doc, nullptr, asXml(ownName.c_str()), nullptr);
     if (!element || !xmlAddChild(node_, element)) {
         xmlFreeNode(element);
-        throw Error("cannot create the element " + ownName);
+        throw std::bad_alloc();
     }
     return Node(element);
 }
@@ -109,7 +111,7 @@ Node Node::appendCompactElement(std::string_view name, const std::vector<Leaf>& 
     xmlNode* markup = newRowMarkup(node_->doc, leaves, layout);
     if (!markup || !xmlAddChild(element.node_, markup)) {
         xmlFreeNode(markup);
-        throw Error("cannot create the element " + std::string(name));
+        throw std::bad_alloc();
     }
     return element;
 }

@@ -1,7 +1,9 @@
 #include "platform/xml/stream_listing.h"
 
 #include <cstdint>
+#include <new>
 
+#include "platform/messages.h"
 #include "platform/xml/libxml_glue.h"
 #include "platform/xml/path.h"
 
@@ -26,6 +28,35 @@ bool reachesLast(const std::vector<std::string>& open, std::string_view path) {
     });
 }
 
+// The first fatal error of a stream, kept once the library has let go of its own copy.
+struct FatalError {
+    bool seen = false;
+    int code = XML_ERR_OK;
+    int line = 0;
+    std::string message;
+
+    static void note(void* context, xmlError* error) {
+        auto* self = static_cast<FatalError*>(context);
+        if (!error || error->level != XML_ERR_FATAL || self->seen)
+            return;
+        self->seen = true;
+        self->code = error->code;
+        self->line = error->line;
+        self->message = error->message ? error->message : "";
+    }
+
+    // Without an error of its own the parser stopped on a limit (see parseFailure).
+    std::string describe(std::string_view bytes) const {
+        if (!seen)
+            return parseFailure(nullptr, bytes);
+        xmlError error{};
+        error.code = code;
+        error.line = line;
+        error.message = const_cast<char*>(message.c_str());
+        return parseFailure(&error, bytes);
+    }
+};
+
 std::optional<std::string> firstChildText(xmlTextReader* reader) {
     xmlNode* record = xmlTextReaderExpand(reader);
     if (!record)
@@ -44,19 +75,14 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
     const QuietLibrary quiet;
     // From memory: read in pieces, the library shifts its buffer over and over.
     if (bytes.size() > static_cast<std::size_t>(INT32_MAX))
-        return {};
+        throw ParseError(messages::parseFailure(messages::ParseProblem::TooLarge, 0));
     XmlPtr<xmlTextReader> reader(xmlReaderForMemory(bytes.data(), static_cast<int>(bytes.size()),
                                                     "declaration.xml", nullptr, kParseOptions));
     if (!reader)
-        return {};
-    bool fatal = false;  // the parser gave up, perhaps after reporting the end of the stream
-    xmlTextReaderSetStructuredErrorHandler(
-        reader.get(),
-        [](void* flag, xmlError* error) {
-            if (error && error->level == XML_ERR_FATAL)
-                *static_cast<bool*>(flag) = true;
-        },
-        &fatal);
+        throw std::bad_alloc();
+    FatalError fatal;  // the parser gave up, perhaps after reporting the end of the stream
+    xmlTextReaderSetStructuredErrorHandler(reader.get(), &FatalError::note, &fatal);
+    const auto failed = [&] { return ParseError(fatal.describe(bytes)); };
     FirstChildTexts result;
     std::vector<std::string> open;  // names of the elements enclosing the current node
     int listDepth = -1;             // depth of the matched element while it is open
@@ -64,13 +90,17 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
     while ((status = xmlTextReaderRead(reader.get())) == 1) {
         const int type = xmlTextReaderNodeType(reader.get());
         if (type == XML_READER_TYPE_DOCUMENT_TYPE)
-            return {};
+            throw ParseError(messages::parseFailure(messages::ParseProblem::DocumentType, 0));
         const int depth = xmlTextReaderDepth(reader.get());
         // The rest of the file is not read: the window's start-up stays quick on a declaration
         // of many rows. A file that breaks only after the element is found lists it; a run on
-        // it fails with the parser's message.
-        if (type == XML_READER_TYPE_END_ELEMENT && depth == listDepth)
-            return fatal ? FirstChildTexts{} : result;
+        // it fails with the parser's cause.
+        const bool listEnds = (type == XML_READER_TYPE_END_ELEMENT && depth == listDepth);
+        if (listEnds || fatal.seen) {
+            if (fatal.seen)
+                throw failed();
+            return result;
+        }
         if (type != XML_READER_TYPE_ELEMENT)
             continue;
         open.resize(static_cast<std::size_t>(depth));
@@ -78,15 +108,14 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
         if (!result.found && reachesLast(open, path)) {
             result.found = true;
             if (xmlTextReaderIsEmptyElement(reader.get()))
-                return fatal ? FirstChildTexts{} : result;
+                return result;
             listDepth = depth;
         } else if (listDepth >= 0 && depth == listDepth + 1 && open.back() == childName) {
             result.texts.push_back(firstChildText(reader.get()));
         }
     }
-    // Like a document that does not parse, a stream that breaks off finds nothing.
-    if (status != 0 || fatal)
-        return {};
+    if (status != 0 || fatal.seen)
+        throw failed();
     return result;
 }
 

@@ -17,9 +17,10 @@ struct FirstChildTexts {
     std::vector<std::optional<std::string>> texts;
 };
 
-// Reads bytes as Document::parse would (the same limits; a document that does not parse up to
-// the end of the element found, or that holds a document type declaration, finds nothing) but
-// keeps only what the result needs and stops at the end of that element.
+// Reads bytes as Document::parse would, with the same limits, but keeps only what the result
+// needs and stops at the end of that element. Throws ParseError, as the parse would, when the
+// document does not parse up to that end (or to its own end, when the path reaches nothing) or
+// holds a document type declaration.
 FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view path,
                                     std::string_view childName);
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/messages.h"
 
 namespace kovrel::platform::xml {
 
@@ -56,9 +57,7 @@ bool isPlainText(std::string_view text) {
 
 void checkTextLength(std::string_view text) {
     if (text.size() > XML_MAX_TEXT_LENGTH) {
-        throw Error("a value of " + std::to_string(text.size()) +
-                    " bytes is longer than a declaration can hold (" +
-                    std::to_string(XML_MAX_TEXT_LENGTH) + ")");
+        throw Error(messages::valueTooLong(text.size(), XML_MAX_TEXT_LENGTH));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "platform/messages.h"
 #include "platform/xml/document.h"
 #include "platform/xml/libxml_glue.h"
 
@@ -82,13 +83,13 @@ void Document::write(const std::function<void(std::string_view)>& sink) const {
     xmlSaveCtxt* save = xmlSaveToIO(&CrLfOutput::write, nullptr, &output, encoding,
                                     XML_SAVE_FORMAT | XML_SAVE_AS_XML);
     if (!save)
-        throw Error(std::string("cannot write the document in ") + encoding);
+        throw Error(messages::cannotEncode(encoding));
     const long started = xmlSaveDoc(save, doc_);
     const int closed = xmlSaveClose(save);
     const bool flushed = output.flush();
     output.rethrowFailure();
     if (started < 0 || closed < 0 || !flushed)
-        throw Error(std::string("cannot write the document in ") + encoding);
+        throw Error(messages::cannotEncode(encoding));
 }
 
 std::string Document::serialize() const {
