@@ -1,5 +1,6 @@
 #include "infofile/declaration_header.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -68,10 +69,13 @@ std::optional<messages::InfoEncoding> foreignEncoding(const std::vector<std::str
     std::string text;
     for (const auto& line : lines)
         text.append(line).append("\n");
-    if (const auto nul = text.find('\0'); nul != std::string::npos) {
-        // ASCII in UTF-16 has a zero byte beside each letter.
-        const bool alternating = text.size() > 2 && (text[0] == '\0' || text[1] == '\0');
-        return alternating ? messages::InfoEncoding::Utf16 : messages::InfoEncoding::Binary;
+    if (text.find('\0') != std::string::npos) {
+        // Text in UTF-16 has a zero byte beside each ASCII letter: on every other byte.
+        std::size_t zeros[2] = {0, 0};
+        for (std::size_t i = 0; i < text.size(); ++i)
+            zeros[i % 2] += text[i] == '\0';
+        const bool utf16 = std::max(zeros[0], zeros[1]) * 5 >= text.size() * 2;
+        return utf16 ? messages::InfoEncoding::Utf16 : messages::InfoEncoding::Binary;
     }
     if (isUtf8WithLetters(text))
         return messages::InfoEncoding::Utf8;

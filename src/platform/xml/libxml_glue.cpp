@@ -89,8 +89,6 @@ ParseProblem problemOf(const xmlError& error, int inputLines) {
     }
 }
 
-}  // namespace
-
 // Whether a document type declaration comes before the first element: the library may fail
 // on what it declares (an entity of entities, say) before the document is refused for having
 // one at all.
@@ -105,21 +103,16 @@ bool declaresDocumentType(std::string_view bytes) {
     return false;
 }
 
+}  // namespace
+
 std::string parseFailure(const xmlError* error, std::string_view bytes) {
     if (declaresDocumentType(bytes))
         return messages::parseFailure(ParseProblem::DocumentType, 0);
-    return parseFailure(error, lineCount(bytes));
-}
-
-std::string parseFailure(const xmlError* error, int inputLines) {
     // Without an error of its own the parser stopped on a limit: a text node beyond its size.
     if (!error || error->code == XML_ERR_OK)
         return messages::parseFailure(ParseProblem::TooLarge, 0);
-    return messages::parseFailure(problemOf(*error, inputLines), error->line);
-}
-
-int lineCount(std::string_view bytes) {
-    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    const int lines = 1 + static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    return messages::parseFailure(problemOf(*error, lines), error->line);
 }
 
 }  // namespace kovrel::platform::xml

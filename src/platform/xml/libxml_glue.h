@@ -81,10 +81,7 @@ struct MemorySource {
 };
 
 // Why the parser gave up, worded by the catalogue: error is its last error (none when it only
-// stopped on one of its limits), bytes what it was given, or inputLines their number of lines.
+// stopped on one of its limits), bytes what it was given.
 std::string parseFailure(const xmlError* error, std::string_view bytes);
-std::string parseFailure(const xmlError* error, int inputLines);
-// The lines of a document's bytes, as the parser counts them.
-int lineCount(std::string_view bytes);
 
 }  // namespace kovrel::platform::xml

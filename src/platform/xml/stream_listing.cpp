@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/messages.h"
+#include "platform/xml/document.h"
 #include "platform/xml/libxml_glue.h"
 #include "platform/xml/path.h"
 
@@ -28,34 +29,17 @@ bool reachesLast(const std::vector<std::string>& open, std::string_view path) {
     });
 }
 
-// The first fatal error of a stream, kept once the library has let go of its own copy.
-struct FatalError {
-    bool seen = false;
-    int code = XML_ERR_OK;
-    int line = 0;
-    std::string message;
-
-    static void note(void* context, xmlError* error) {
-        auto* self = static_cast<FatalError*>(context);
-        if (!error || error->level != XML_ERR_FATAL || self->seen)
-            return;
-        self->seen = true;
-        self->code = error->code;
-        self->line = error->line;
-        self->message = error->message ? error->message : "";
+// Why a stream broke off, as the tree's parse of the same bytes words it: the reader reports a
+// file cut short as extra content at its end, which would send the user looking for the wrong
+// fault.
+ParseError brokenStream(std::string_view bytes) {
+    try {
+        Document::parse(bytes);
+    } catch (const ParseError& e) {
+        return e;
     }
-
-    // Without an error of its own the parser stopped on a limit (see parseFailure).
-    std::string describe(std::string_view bytes) const {
-        if (!seen)
-            return parseFailure(nullptr, bytes);
-        xmlError error{};
-        error.code = code;
-        error.line = line;
-        error.message = const_cast<char*>(message.c_str());
-        return parseFailure(&error, bytes);
-    }
-};
+    return ParseError(messages::parseFailure(messages::ParseProblem::Other, 0));
+}
 
 std::optional<std::string> firstChildText(xmlTextReader* reader) {
     xmlNode* record = xmlTextReaderExpand(reader);
@@ -80,9 +64,14 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
                                                     "declaration.xml", nullptr, kParseOptions));
     if (!reader)
         throw std::bad_alloc();
-    FatalError fatal;  // the parser gave up, perhaps after reporting the end of the stream
-    xmlTextReaderSetStructuredErrorHandler(reader.get(), &FatalError::note, &fatal);
-    const auto failed = [&] { return ParseError(fatal.describe(bytes)); };
+    bool fatal = false;  // the parser gave up, perhaps after reporting the end of the stream
+    xmlTextReaderSetStructuredErrorHandler(
+        reader.get(),
+        [](void* flag, xmlError* error) {
+            if (error && error->level == XML_ERR_FATAL)
+                *static_cast<bool*>(flag) = true;
+        },
+        &fatal);
     FirstChildTexts result;
     std::vector<std::string> open;  // names of the elements enclosing the current node
     int listDepth = -1;             // depth of the matched element while it is open
@@ -96,11 +85,10 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
         // of many rows. A file that breaks only after the element is found lists it; a run on
         // it fails with the parser's cause.
         const bool listEnds = (type == XML_READER_TYPE_END_ELEMENT && depth == listDepth);
-        if (listEnds || fatal.seen) {
-            if (fatal.seen)
-                throw failed();
+        if (fatal)
+            throw brokenStream(bytes);
+        if (listEnds)
             return result;
-        }
         if (type != XML_READER_TYPE_ELEMENT)
             continue;
         open.resize(static_cast<std::size_t>(depth));
@@ -114,8 +102,8 @@ FirstChildTexts scanFirstChildTexts(std::string_view bytes, std::string_view pat
             result.texts.push_back(firstChildText(reader.get()));
         }
     }
-    if (status != 0 || fatal.seen)
-        throw failed();
+    if (status != 0 || fatal)
+        throw brokenStream(bytes);
     return result;
 }
 
