@@ -24,7 +24,7 @@ ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-msi-wine.XXXXXX")
 # Wine's menu builder may copy Start menu shortcuts into the desktop menus of whoever runs the
 # test; it stays off.
 export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" XDG_STATE_HOME="$ROOT/state"
 cleanup() {
     wineserver -k 2>/dev/null || true
     rm -rf "$ROOT"

@@ -19,6 +19,8 @@ EXAMPLES="gelir gelir-ozet kurumlar"
 
 ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-wine.XXXXXX")
 export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The Linux converter keeps the declarations it replaces here, not in the user's folder.
+export XDG_STATE_HOME="$ROOT/state"
 cleanup() {
     wineserver -k 2>/dev/null || true
     rm -rf "$ROOT"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,8 @@ inline constexpr const char* kHelp =
     "  --loss TUTAR         yeni kayıt: zarar (1.234,56 gibi yazılabilir)\n"
     "  --withheld-tax METİN yeni kayıt: kesilen gelir vergisi\n"
     "  --dry-run            dosyayı kaydetmeden beyannameyi standart çıktıya yaz\n"
+    "  --versions           bu beyannamenin saklanan önceki sürümlerini listele\n"
+    "  --restore NUMARA     listedeki bir sürümü geri koy (yerine konan dosya da saklanır)\n"
     "  --help               bu yardımı göster\n"
     "  --version            sürümü göster\n"
     "\n"
@@ -48,6 +52,13 @@ inline constexpr const char* kNoEbynDrive =
 inline constexpr const char* kNoEnterpriseYet =
     "dosyada henüz işletme yok; yeni kayıt için --new, dosyadaki bir işletme için "
     "--enterprise UNVAN verin.";
+inline constexpr const char* kVersionsAndRestore =
+    "--versions ile --restore birlikte kullanılamaz.";
+inline constexpr const char* kNoEnterprises = "(işletme yok)";
+inline constexpr const char* kUnreadableVersion = "(okunamadı)";
+inline constexpr const char* kHowToRestore =
+    "Birini geri koymak için: kovrel-convert --restore NUMARA BİLGİ_DOSYASI";
+
 // Below "XML dosya okunurken hata oluştu." when the declaration does not parse.
 inline constexpr const char* kCreateAnew =
     "Dosyayı sıfırdan oluşturmak için komutu --mode create ile yeniden çalıştırın.";
@@ -57,6 +68,12 @@ std::string needsValue(std::string_view option);
 std::string badMode(std::string_view value);
 std::string badDrive(std::string_view value);
 std::string noSuchDrive(char letter);
+std::string noVersions(std::string_view declaration);
+std::string versionsOf(std::string_view declaration, std::string_view folder);
+// "  1  06.12.2026 14:03:27  3,5 KB  Şahin Kırtasiye, İkinci Şube"
+std::string versionLine(std::size_t number, std::string_view name, std::uint64_t size,
+                        std::string_view enterprises);
+std::string noSuchVersion(std::string_view asked, std::size_t kept);
 std::string noSuchEnterprise(std::string_view title, const std::vector<std::string>& listed);
 
 }  // namespace kovrel::cli::texts

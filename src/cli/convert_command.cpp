@@ -1,16 +1,16 @@
 #include "cli/convert_command.h"
 
 #include <algorithm>
-#include <cctype>
 #include <exception>
 #include <optional>
 
 #include "cli/cli_texts.h"
+#include "cli/options.h"
+#include "cli/versions_command.h"
 #include "conversion/conversion_run.h"
 #include "conversion/enterprise.h"
 #include "conversion/target_path.h"
 #include "infofile/declaration_header.h"
-#include "kovrel_version.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
 #include "textconv/normalize_amount.h"
@@ -19,104 +19,6 @@ namespace kovrel::cli {
 namespace {
 
 using conversion::Mode;
-
-struct Options {
-    std::string infoFile;
-    std::optional<std::string> drive, mode, enterprise;
-    bool newRecord = false;
-    bool dryRun = false;
-    std::optional<std::string> title, activity, share, profit, loss, withheldTax;
-};
-
-// Bad usage: the converter's own sentence, then where to find help.
-struct UsageError {
-    std::string message;
-};
-
-// A failure with the program's headline and the cause below it.
-struct Failure {
-    const char* headline;
-    std::string cause;
-    int status;
-};
-
-// Parses "--name value" and "--name=value"; throws UsageError.
-Options parseOptions(const std::vector<std::string>& args, bool& helpOrVersion, std::ostream& out) {
-    Options options;
-    const std::vector<std::pair<std::string, std::optional<std::string> Options::*>> valued{
-        {"--drive", &Options::drive},
-        {"--mode", &Options::mode},
-        {"--enterprise", &Options::enterprise},
-        {"--title", &Options::title},
-        {"--activity", &Options::activity},
-        {"--share", &Options::share},
-        {"--profit", &Options::profit},
-        {"--loss", &Options::loss},
-        {"--withheld-tax", &Options::withheldTax}};
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << texts::kHelp;
-            helpOrVersion = true;
-            return options;
-        }
-        if (arg == "--version") {
-            out << "kovrel-convert " KOVREL_VERSION_TEXT "\n";
-            helpOrVersion = true;
-            return options;
-        }
-        if (arg == "--new") {
-            options.newRecord = true;
-            continue;
-        }
-        if (arg == "--dry-run") {
-            options.dryRun = true;
-            continue;
-        }
-        if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
-            const auto equals = arg.find('=');
-            const std::string name = arg.substr(0, equals);
-            const auto option = std::find_if(valued.begin(), valued.end(),
-                                             [&](const auto& v) { return v.first == name; });
-            if (option == valued.end())
-                throw UsageError{texts::unknownOption(name)};
-            if (equals != std::string::npos) {
-                options.*(option->second) = arg.substr(equals + 1);
-            } else if (i + 1 < args.size()) {
-                options.*(option->second) = args[++i];
-            } else {
-                throw UsageError{texts::needsValue(name)};
-            }
-            continue;
-        }
-        if (!options.infoFile.empty())
-            throw UsageError{texts::kTwoInfoFiles};
-        options.infoFile = arg;
-    }
-    if (options.infoFile.empty())
-        throw UsageError{texts::kNoInfoFile};
-    return options;
-}
-
-std::string chooseDrive(const Options& options) {
-    if (options.drive) {
-        std::string text = *options.drive;
-        if (text.size() == 2 && text[1] == ':')
-            text.pop_back();
-        if (text.size() != 1 || !std::isalpha(static_cast<unsigned char>(text[0])))
-            throw UsageError{texts::badDrive(*options.drive)};
-        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-        const auto drives = platform::listDrives();
-        if (std::none_of(drives.begin(), drives.end(),
-                         [&](const platform::Drive& d) { return d.letter == letter; }))
-            throw UsageError{texts::noSuchDrive(letter)};
-        return std::string(1, letter);
-    }
-    const auto drives = conversion::ebynDrives();
-    if (drives.empty())
-        throw UsageError{texts::kNoEbynDrive};
-    return std::string(1, drives.front());
-}
 
 Mode chooseMode(const Options& options, bool fileExists) {
     if (!options.mode)
@@ -178,16 +80,6 @@ conversion::NewEnterpriseFields newRecordFields(const Options& options,
     return fields;
 }
 
-infofile::HeaderRead readHeader(const std::string& infoFile) {
-    if (!platform::fileExists(infoFile))
-        throw Failure{messages::kInfoFileMissing, messages::infoFileNotFound(infoFile), kUsage};
-    try {
-        return infofile::readDeclarationHeader(infoFile);
-    } catch (const Error& e) {
-        throw Failure{messages::kInfoFileUnreadable, e.what(), kUsage};
-    }
-}
-
 int convert(const Options& options, std::ostream& out) {
     const infofile::HeaderRead read = readHeader(options.infoFile);
     const auto& header = read.header;
@@ -231,7 +123,15 @@ int runConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
     try {
         bool helpOrVersion = false;
         const Options options = parseOptions(args, helpOrVersion, out);
-        return helpOrVersion ? kSaved : convert(options, out);
+        if (helpOrVersion)
+            return kSaved;
+        if (options.versions && options.restore)
+            throw UsageError{texts::kVersionsAndRestore};
+        if (options.versions)
+            return listVersions(options, out);
+        if (options.restore)
+            return restoreVersion(options, out);
+        return convert(options, out);
     } catch (const UsageError& e) {
         err << "kovrel-convert: " << e.message << '\n' << texts::kSeeHelp << '\n';
         return kUsage;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <ctime>
 
 #include "conversion/corporate_tax.h"
 #include "conversion/enterprise.h"
@@ -10,6 +11,7 @@
 #include "conversion/section_locator.h"
 #include "conversion/skeleton.h"
 #include "conversion/target_path.h"
+#include "conversion/versions.h"
 #include "infofile/info_file.h"
 #include "platform/file_system.h"
 #include "platform/messages.h"
@@ -175,6 +177,10 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
             outcome.document = doc.serialize();
         } else {
             try {
+                // The replaced bytes are kept, flushed, before the replace: a kill between the
+                // two leaves the old declaration and one more version, never less.
+                if (platform::fileExists(path))
+                    keepVersion(path, std::time(nullptr));
                 platform::replaceFileAtomically(
                     path, [&doc](const platform::ContentSink& sink) { doc.write(sink); });
             } catch (const FileError& e) {
@@ -182,6 +188,7 @@ RunOutcome ConversionRun(const DeclarationHeader& header, const std::string& inf
                 outcome.cause = e.what();
                 return outcome;
             }
+            dropOldVersions(path);
         }
     } catch (...) {
         return failed(std::move(outcome), messages::causeOf(std::current_exception()));

@@ -12,22 +12,10 @@
 #include <string_view>
 
 #include "platform/command_line.h"
+#include "platform/windows_text.h"
 
 namespace kovrel::platform {
 namespace {
-
-std::string toUtf8(std::wstring_view wide) {
-    if (wide.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                          nullptr, nullptr);
-    return utf8;
-}
 
 bool isSeparator(wchar_t c) {
     return c == L' ' || c == L'\t';

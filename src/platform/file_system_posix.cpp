@@ -16,6 +16,7 @@
 
 #include "platform/file_system.h"
 #include "platform/messages.h"
+#include "platform/system_errors.h"
 
 // Drive letters are Wine's: the entries "x:" of $WINEPREFIX/dosdevices (default ~/.wine).
 namespace kovrel::platform {
@@ -77,15 +78,6 @@ FileProblem problemOf(int error) {
     }
 }
 
-// The failure that errno describes; the system's own (English) text only where no Turkish
-// cause fits.
-FileError failure(FileOperation operation, const std::string& path) {
-    const int error = errno;
-    const FileProblem problem = problemOf(error);
-    return FileError(problem,
-                     messages::fileFailure(operation, path, problem, std::strerror(error)));
-}
-
 std::uint64_t freeBytesIn(const std::string& folder) {
     struct statvfs st {};
     if (::statvfs(folder.c_str(), &st) != 0)
@@ -135,6 +127,15 @@ bool writeAll(int fd, std::string_view content) {
 }
 
 }  // namespace
+
+// The failure that errno describes; the system's own (English) text only where no Turkish
+// cause fits.
+FileError lastFailure(FileOperation operation, const std::string& path) {
+    const int error = errno;
+    const FileProblem problem = problemOf(error);
+    return FileError(problem,
+                     messages::fileFailure(operation, path, problem, std::strerror(error)));
+}
 
 std::string hostPath(const std::string& path) {
     if (!hasDrivePrefix(path))
@@ -190,13 +191,13 @@ bool fileExists(const std::string& path) {
 
 void createFolder(const std::string& path) {
     if (::mkdir(hostPath(path).c_str(), 0777) != 0)
-        throw failure(FileOperation::CreateFolder, path);
+        throw lastFailure(FileOperation::CreateFolder, path);
 }
 
 std::unique_ptr<std::istream> openForReading(const std::string& path) {
     auto in = std::make_unique<std::ifstream>(hostPath(path), std::ios::binary);
     if (!in->is_open())
-        throw failure(FileOperation::Open, path);
+        throw lastFailure(FileOperation::Open, path);
     return in;
 }
 
@@ -229,7 +230,7 @@ class FileDescriptor {
 std::string readWholeFile(const std::string& path) {
     const FileDescriptor fd(::open(hostPath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0)
-        throw failure(FileOperation::Open, path);
+        throw lastFailure(FileOperation::Open, path);
     struct stat st {};
     std::string bytes;
     if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
@@ -240,7 +241,7 @@ std::string readWholeFile(const std::string& path) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw failure(FileOperation::Read, path);
+            throw lastFailure(FileOperation::Read, path);
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return bytes;
@@ -270,7 +271,7 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     std::string tempPath = folder + "/." + name + kTempMarker + "XXXXXX";
     FileDescriptor fd(::mkstemp(tempPath.data()));
     if (fd.get() < 0)
-        throw failure(FileOperation::Write, path);
+        throw lastFailure(FileOperation::Write, path);
     // Once the disk is full the rest is only counted, so that the cause can say how much room
     // the file needs.
     std::uint64_t total = 0;
@@ -281,12 +282,12 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
             if (noSpace || writeAll(fd.get(), piece))
                 return;
             if (errno != ENOSPC && errno != EDQUOT)
-                throw failure(FileOperation::Write, path);
+                throw lastFailure(FileOperation::Write, path);
             noSpace = true;
         });
         if (!noSpace && (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())) {
             if (errno != ENOSPC && errno != EDQUOT)
-                throw failure(FileOperation::Write, path);
+                throw lastFailure(FileOperation::Write, path);
             noSpace = true;
         }
         if (noSpace) {
@@ -296,7 +297,7 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
                             messages::diskFull(path, total, freeBytesIn(folder)));
         }
         if (::rename(tempPath.c_str(), target.c_str()) != 0)
-            throw failure(FileOperation::Write, path);
+            throw lastFailure(FileOperation::Write, path);
     } catch (...) {
         ::unlink(tempPath.c_str());
         throw;

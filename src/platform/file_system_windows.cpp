@@ -15,39 +15,13 @@
 
 #include "platform/file_system.h"
 #include "platform/messages.h"
+#include "platform/system_errors.h"
+#include "platform/windows_text.h"
 
 // Paths are UTF-8 texts; every call goes through the wide-character API so that folder and file
 // names with Turkish letters reach the file system intact whatever the ANSI code page is.
 namespace kovrel::platform {
 namespace {
-
-// Empty for a text that is not valid UTF-8; no path of the program is empty, so callers treat
-// that as "not found".
-std::wstring toWide(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                           static_cast<int>(utf8.size()), nullptr, 0);
-    if (size <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                          wide.data(), size);
-    return wide;
-}
-
-std::string toUtf8(const std::wstring& wide) {
-    if (wide.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
-                          nullptr, nullptr);
-    return utf8;
-}
 
 // The system's text for an error code, without its closing period and line break.
 std::string systemErrorText(DWORD code) {
@@ -106,10 +80,6 @@ FileError failure(FileOperation operation, const std::string& path, DWORD code) 
                      messages::fileFailure(
                          operation, path, problem,
                          problem == FileProblem::Other ? systemErrorText(code) : std::string()));
-}
-
-FileError lastFailure(FileOperation operation, const std::string& path) {
-    return failure(operation, path, ::GetLastError());
 }
 
 FileError notUtf8(FileOperation operation, const std::string& path) {
@@ -233,6 +203,10 @@ bool writeAll(HANDLE file, std::string_view content) {
 }
 
 }  // namespace
+
+FileError lastFailure(FileOperation operation, const std::string& path) {
+    return failure(operation, path, ::GetLastError());
+}
 
 // Paths here are host paths already.
 std::string hostPath(const std::string& path) {

@@ -15,8 +15,9 @@ std::string nth(std::size_t number) {
     return std::to_string(number) + ".";
 }
 
-// "28,9 MB": sizes as a user reads them, with the Turkish decimal comma.
-std::string size(std::uint64_t bytes) {
+}  // namespace
+
+std::string sizeText(std::uint64_t bytes) {
     const char* unit = "KB";
     double value = static_cast<double>(bytes) / 1024;
     if (value >= 1024) {
@@ -34,6 +35,8 @@ std::string size(std::uint64_t bytes) {
         result[point] = ',';
     return result;
 }
+
+namespace {
 
 constexpr const char* kGetItAgain = "Bilgi dosyasını muhasebe programından yeniden alın.";
 
@@ -96,7 +99,7 @@ std::string fileFailure(FileOperation operation, std::string_view path, FileProb
 
 std::string diskFull(std::string_view path, std::uint64_t neededBytes, std::uint64_t freeBytes) {
     return quoted(path) + failed(FileOperation::Write) + "diskte yer kalmadı. Dosya için " +
-           size(neededBytes) + " gerekiyor, diskte " + size(freeBytes) +
+           sizeText(neededBytes) + " gerekiyor, diskte " + sizeText(freeBytes) +
            " boş yer var. Diskte yer açıp tekrar deneyin.";
 }
 

@@ -36,6 +36,9 @@ inline constexpr std::array kHeadlines = {kInfoFileMissing, kInfoFileUnreadable,
 // failure the core did not foresee (no memory left, say) instead of the library's English.
 std::string causeOf(std::exception_ptr failure);
 
+// "28,9 MB": a size as a user reads it, with the Turkish decimal comma.
+std::string sizeText(std::uint64_t bytes);
+
 // --- Files ---------------------------------------------------------------------------------
 
 enum class FileOperation { Open, Read, CreateFolder, Write };

@@ -153,6 +153,27 @@ TEST_F(ConvertTest, EnterpriseChoiceInAnExistingIncomeTaxFile) {
     EXPECT_EQ(at("//ABsatiri[not(unvani)]/kod"), (Texts{"100", "153", "255", "320", "500"}));
 }
 
+// The versions a user can tell apart by time, size and enterprises, and put back by number.
+TEST_F(ConvertTest, VersionsAreListedAndPutBackByNumber) {
+    const fs::path file = beyannameler / "12345678901" / "034250_12345678901_GELIR_10_2026.xml";
+    EXPECT_THAT(convert({"--restore", "1", gelir}).errLines,
+                ElementsAre(HasSubstr("saklanan bir sürüm yok"), _));
+    ASSERT_EQ(convert({gelir}).status, kSaved);
+    const std::string first = test::readBytes(file);
+    ASSERT_EQ(convert({"--new", "--title", "İkinci", gelir}).status, kSaved);
+    const auto listed = convert({"--versions", gelir});
+    EXPECT_EQ(listed.status, kSaved);
+    EXPECT_THAT(listed.out, testing::ContainsRegex("\n   1  [0-9.]{10} [0-9:]{8}  3,5 KB  Şahin "
+                                                   "Kırtasiye & Kitabevi\n"));
+    EXPECT_THAT(convert({"--restore", "2", gelir}).errLines,
+                ElementsAre(HasSubstr("1 ile 1 arasında"), _));
+    const std::string second = test::readBytes(file);
+    ASSERT_EQ(convert({"--restore", "1", gelir}).status, kSaved);
+    EXPECT_EQ(test::readBytes(file), first);
+    ASSERT_EQ(convert({"--restore=1", gelir}).status, kSaved);
+    EXPECT_EQ(test::readBytes(file), second);
+}
+
 // What a user meets when a file is not what it should be: the program's headline, a Turkish
 // cause that names the line or the file, the exit status, and no file changed.
 TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {

@@ -15,14 +15,21 @@ char lower(char letter) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
 }
 
-// Sets WINEPREFIX to value, or removes it when value is null.
-void setWinePrefix(const std::string* value) {
+// Sets a variable of the environment, or removes it when value is null.
+void setVariable(const char* name, const std::string* value) {
 #ifdef _WIN32
-    _putenv_s("WINEPREFIX", value ? value->c_str() : "");  // an empty value removes it
+    _putenv_s(name, value ? value->c_str() : "");  // an empty value removes it
 #else
-    value ? ::setenv("WINEPREFIX", value->c_str(), 1) : ::unsetenv("WINEPREFIX");
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
 #endif
 }
+
+// Where the program keeps what it keeps for the user: the kept declarations.
+#ifdef _WIN32
+constexpr const char* kUserFolderVariable = "LOCALAPPDATA";
+#else
+constexpr const char* kUserFolderVariable = "XDG_STATE_HOME";
+#endif
 
 }  // namespace
 
@@ -51,10 +58,12 @@ TempFolder::~TempFolder() {
 }
 
 TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.empty() ? 'd' : letters[0]) {
-    if (const char* old = std::getenv("WINEPREFIX")) {
-        hadPrefix_ = true;
-        oldPrefix_ = old;
+    for (const char* name : {"WINEPREFIX", kUserFolderVariable}) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     }
+    const std::string userFolder = (base_.path() / "user").string();
+    setVariable(kUserFolderVariable, &userFolder);
     fs::create_directories(dosdevices());
     for (const char letter : letters) {
         const fs::path root = rootOf(letter);
@@ -62,11 +71,12 @@ TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.empty() ? 
         link(std::string(1, lower(letter)) + ":", root);
     }
     const std::string prefix = (base_.path() / "prefix").string();
-    setWinePrefix(&prefix);
+    setVariable("WINEPREFIX", &prefix);
 }
 
 TempDrive::~TempDrive() {
-    setWinePrefix(hadPrefix_ ? &oldPrefix_ : nullptr);
+    for (const auto& [name, value] : saved_)
+        setVariable(name, value ? &*value : nullptr);
 }
 
 fs::path TempDrive::rootOf(char letter) const {

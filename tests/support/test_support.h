@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/error.h"
@@ -27,7 +29,8 @@ class TempFolder {
 };
 
 // Points WINEPREFIX at a temporary prefix whose dosdevices folder holds one link per letter,
-// each to its own empty temporary folder; the previous WINEPREFIX comes back in the destructor.
+// each to its own empty temporary folder, and the user's own Kovrel folder at a temporary one
+// (userFolder()); the previous values come back in the destructor.
 // On Windows it makes the folders but no drive letters: tests that use the letters skip there.
 class TempDrive {
   public:
@@ -36,6 +39,8 @@ class TempDrive {
     TempDrive(const TempDrive&) = delete;
     TempDrive& operator=(const TempDrive&) = delete;
 
+    // Where the program keeps what it keeps for the user while this drive lives.
+    std::filesystem::path userFolder() const { return base_.path() / "user"; }
     // The host folder of the first letter's drive.
     std::filesystem::path root() const { return rootOf(firstLetter_); }
     // The host folder of a letter given to the constructor (either case).
@@ -48,8 +53,8 @@ class TempDrive {
   private:
     TempFolder base_;
     char firstLetter_;
-    bool hadPrefix_ = false;
-    std::string oldPrefix_;
+    // The variables set here, as they were before.
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
 // Writes bytes exactly as given, creating missing parent folders.

@@ -1,0 +1,119 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/system_errors.h"
+#include "platform/user_files.h"
+
+namespace kovrel::platform {
+namespace {
+
+using messages::FileOperation;
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void syncFolderOf(const std::string& file) {
+    const auto slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::string userFolder() {
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return std::string(state) + "/kovrel";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.local/state/kovrel";
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+void createPrivateFolders(const std::string& folder) {
+    for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string level = folder.substr(0, end);
+        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST)
+            throw lastFailure(FileOperation::CreateFolder, level);
+        if (end == std::string::npos)
+            return;
+    }
+}
+
+bool copyToNewFile(const std::string& source, const std::string& target) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw lastFailure(FileOperation::Open, source);
+    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        const bool exists = errno == EEXIST;
+        const FileError failure = lastFailure(FileOperation::Write, target);
+        ::close(in);
+        if (exists)
+            return false;
+        throw failure;
+    }
+    char buffer[1 << 16];
+    ssize_t got = 0;
+    std::optional<FileError> failure;
+    while (!failure && (got = ::read(in, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            failure = lastFailure(FileOperation::Read, source);
+        else if (!writeAll(out, buffer, static_cast<std::size_t>(got)))
+            failure = lastFailure(FileOperation::Write, target);
+    }
+    if (!failure && ::fsync(out) != 0)
+        failure = lastFailure(FileOperation::Write, target);
+    if (::close(out) != 0 && !failure)
+        failure = lastFailure(FileOperation::Write, target);
+    ::close(in);
+    if (failure) {
+        ::unlink(target.c_str());
+        throw *failure;
+    }
+    syncFolderOf(target);
+    return true;
+}
+
+std::vector<std::string> fileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        const std::string name = entry->d_name;
+        if (::stat(joinPath(folder, name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace kovrel::platform

@@ -1,0 +1,115 @@
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include "platform/system_errors.h"
+#include "platform/user_files.h"
+#include "platform/windows_text.h"
+
+namespace kovrel::platform {
+namespace {
+
+using messages::FileOperation;
+
+// Windows sets it for every process; a process started without it falls back to where it lies.
+std::wstring localAppData() {
+    if (const wchar_t* folder = ::_wgetenv(L"LOCALAPPDATA"); folder && *folder)
+        return folder;
+    const wchar_t* profile = ::_wgetenv(L"USERPROFILE");
+    return std::wstring(profile ? profile : L"C:") + L"\\AppData\\Local";
+}
+
+// Closes a handle at the end of its scope.
+struct HandleCloser {
+    HANDLE handle;
+    ~HandleCloser() {
+        if (handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
+    }
+};
+
+}  // namespace
+
+// %LOCALAPPDATA% belongs to the user alone already; what is made inside it inherits that.
+std::string userFolder() {
+    return toUtf8(localAppData()) + "\\Kovrel";
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    return folder.empty() || folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+void createPrivateFolders(const std::string& folder) {
+    for (std::size_t end = folder.find('\\', 3);; end = folder.find('\\', end + 1)) {
+        const std::string level = folder.substr(0, end);
+        if (!::CreateDirectoryW(toWide(level).c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS)
+            throw lastFailure(FileOperation::CreateFolder, level);
+        if (end == std::string::npos)
+            return;
+    }
+}
+
+bool copyToNewFile(const std::string& source, const std::string& target) {
+    const HandleCloser in{::CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (in.handle == INVALID_HANDLE_VALUE)
+        throw lastFailure(FileOperation::Open, source);
+    HandleCloser out{::CreateFileW(toWide(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (out.handle == INVALID_HANDLE_VALUE) {
+        if (::GetLastError() == ERROR_FILE_EXISTS)
+            return false;
+        throw lastFailure(FileOperation::Write, target);
+    }
+    char buffer[1 << 16];
+    DWORD got = 0;
+    std::optional<FileError> failure;
+    while (!failure) {
+        if (!::ReadFile(in.handle, buffer, sizeof buffer, &got, nullptr)) {
+            failure = lastFailure(FileOperation::Read, source);
+        } else if (got == 0) {
+            break;
+        } else {
+            DWORD written = 0;
+            if (!::WriteFile(out.handle, buffer, got, &written, nullptr) || written != got)
+                failure = lastFailure(FileOperation::Write, target);
+        }
+    }
+    if (!failure && !::FlushFileBuffers(out.handle))
+        failure = lastFailure(FileOperation::Write, target);
+    ::CloseHandle(std::exchange(out.handle, INVALID_HANDLE_VALUE));
+    if (failure) {
+        ::DeleteFileW(toWide(target).c_str());
+        throw *failure;
+    }
+    return true;
+}
+
+std::vector<std::string> fileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(toWide(joinPath(folder, "*")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.push_back(toUtf8(found.cFileName));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+bool removeFile(const std::string& path) {
+    return ::DeleteFileW(toWide(path).c_str()) != 0;
+}
+
+}  // namespace kovrel::platform
