@@ -76,6 +76,13 @@ TEST(AltB, DoesWhatTheButtonDoesInEveryState) {
     }
 }
 
+// The guide explains what only the window says, as the window words it.
+TEST(Dialogs, GuideExplainsTheWindowsOwnMessages) {
+    const std::string guide = test::readBytes(KOVREL_GUIDE);
+    for (const char* text : {ui::texts::kNoDrive, ui::texts::kDrivePrompt})
+        EXPECT_NE(guide.find(text), std::string::npos) << text;
+}
+
 // The boxes' buttons read Turkish whatever the system's language.
 TEST(Dialogs, ButtonsReadTurkish) {
     const auto message = ui::makeMessageBox({"metin", "neden", "KOVREL"});
