@@ -2,7 +2,7 @@
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= 2
-CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVREL_WERROR=ON
 MAKEFLAGS += --no-print-directory
 XVFB = xvfb-run -a -s "-screen 0 1280x1024x24"
 
@@ -22,7 +22,7 @@ test: build
 
 # GTK's and fontconfig's libraries keep caches to the end of the process: tests/lsan.supp.
 test-sanitize: deps
-	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKOVREL_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKOVREL_SANITIZE=ON -DKOVREL_WERROR=ON >/dev/null
 	@cmake --build $(SAN_BUILD) -j$(JOBS)
 	@cd $(SAN_BUILD) && LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp$${LSAN_OPTIONS:+:$$LSAN_OPTIONS}" \
 		$(XVFB) ctest --output-on-failure -j$(JOBS)
