@@ -4,9 +4,11 @@
 #include <wx/iconbndl.h>
 
 #include <algorithm>
+#include <exception>
 #include <stdexcept>
 #include <utility>
 
+#include "platform/messages.h"
 #include "ui/res/kovrel16.xpm"
 #include "ui/res/kovrel32.xpm"
 #include "ui/start_up.h"
@@ -135,26 +137,40 @@ void FormMain::createControls() {
     };
 }
 
+// A failure nothing foresaw (no memory left, say) ends the program with its message instead of
+// an abort: the toolkit may be built without exceptions, so none may leave a handler.
+template <typename Handler>
+auto FormMain::guarded(Handler handler) {
+    return [this, handler](auto& event) {
+        try {
+            handler(event);
+        } catch (...) {
+            fail(messages::kRunFailed, messages::causeOf(std::current_exception()),
+                 messages::kTitle);
+        }
+    };
+}
+
 void FormMain::bindHandlers() {
-    cboDrive->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { cboDrive_Click(); });
-    cboORT->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { cboORT_Click(); });
+    cboDrive->Bind(wxEVT_CHOICE, guarded([this](wxCommandEvent&) { cboDrive_Click(); }));
+    cboORT->Bind(wxEVT_CHOICE, guarded([this](wxCommandEvent&) { cboORT_Click(); }));
     for (int index = 0; index < 2; ++index) {
         optFO[static_cast<std::size_t>(index)]->Bind(
-            wxEVT_RADIOBUTTON, [this, index](wxCommandEvent&) { optFO_Click(index); });
+            wxEVT_RADIOBUTTON, guarded([this, index](wxCommandEvent&) { optFO_Click(index); }));
     }
-    cmdContinue->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { cmdContinue_Click(); });
+    cmdContinue->Bind(wxEVT_BUTTON, guarded([this](wxCommandEvent&) { cmdContinue_Click(); }));
 
     // The key is passed on untouched: the handlers only look at it.
     const auto onChar = [this](wxTextCtrl* field, void (FormMain::*handler)(int)) {
-        field->Bind(wxEVT_CHAR, [this, handler](wxKeyEvent& event) {
-            int code = event.GetUnicodeKey();
-            if (code == WXK_NONE)
-                code = event.GetKeyCode();
-            if (code == WXK_NUMPAD_ENTER)
-                code = WXK_RETURN;
-            (this->*handler)(code);
-            event.Skip();
-        });
+        field->Bind(wxEVT_CHAR, guarded([this, handler](wxKeyEvent& event) {
+                        int code = event.GetUnicodeKey();
+                        if (code == WXK_NONE)
+                            code = event.GetKeyCode();
+                        if (code == WXK_NUMPAD_ENTER)
+                            code = WXK_RETURN;
+                        (this->*handler)(code);
+                        event.Skip();
+                    }));
     };
     onChar(txtUnvan, &FormMain::txtUnvan_KeyPress);
     onChar(txtFaaliyetK, &FormMain::txtFaaliyetK_KeyPress);
@@ -162,20 +178,20 @@ void FormMain::bindHandlers() {
     onChar(txtKar, &FormMain::txtKar_KeyPress);
     onChar(txtZarar, &FormMain::txtZarar_KeyPress);
     onChar(txtKGV, &FormMain::txtKGV_KeyPress);
-    txtKar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtKar_Change(); });
-    txtZarar->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { txtZarar_Change(); });
+    txtKar->Bind(wxEVT_TEXT, guarded([this](wxCommandEvent&) { txtKar_Change(); }));
+    txtZarar->Bind(wxEVT_TEXT, guarded([this](wxCommandEvent&) { txtZarar_Change(); }));
 
     // Alt+B presses the button, as the access key of its caption promises, handled here so
     // that it works alike on every toolkit (GTK's own mnemonic did not reach the button in
     // this frame).
-    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-        if (event.GetModifiers() == wxMOD_ALT && event.GetKeyCode() == 'B' &&
-            cmdContinue->IsEnabled()) {
-            cmdContinue_Click();
-            return;
-        }
-        event.Skip();
-    });
+    Bind(wxEVT_CHAR_HOOK, guarded([this](wxKeyEvent& event) {
+             if (event.GetModifiers() == wxMOD_ALT && event.GetKeyCode() == 'B' &&
+                 cmdContinue->IsEnabled()) {
+                 cmdContinue_Click();
+                 return;
+             }
+             event.Skip();
+         }));
 
     Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
         if (event.GetActive() && !ended_)

@@ -107,9 +107,12 @@ class FormMain : public wxFrame {
         int left, top, width, height;
     };
 
+    void loadWindow();
     std::optional<conversion::EnterpriseListing> listEnterprises(const std::string& path);
     void offerEnterprises(const conversion::EnterpriseListing& listing);
     void createControls();
+    template <typename Handler>
+    auto guarded(Handler handler);
     void bindHandlers();
     TwipScale measureScale();
     void placeAll();

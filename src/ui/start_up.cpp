@@ -1,6 +1,7 @@
 #include "ui/start_up.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "conversion/target_path.h"
 #include "platform/file_system.h"
@@ -30,7 +31,17 @@ std::string infoFilePathFromAnswer(std::string_view answer) {
     return std::string(answer.substr(0, length)) + ":\\beyan.txt";
 }
 
+// A failure nothing foresaw ends start-up with its message, as the failures it foresees do.
 void FormMain::Form_Load() {
+    try {
+        loadWindow();
+    } catch (...) {
+        fail(messages::kXmlReadFailed, messages::causeOf(std::current_exception()),
+             messages::kTitle);
+    }
+}
+
+void FormMain::loadWindow() {
     // Drive scan. When no drive holds an ebyn folder, drive C is listed in its place so that
     // the display and the run build the same, usable path.
     std::vector<char> drives = conversion::ebynDrives();
