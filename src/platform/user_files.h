@@ -18,8 +18,9 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // has owners in its permissions (a folder that exists keeps its permissions).
 void createPrivateFolders(const std::string& folder);
 
-// Copies source into a new file target, readable by its owner alone, and flushes it to disk
-// before returning. False when target exists already (nothing is written then).
+// Copies source into a new file target, readable by its owner alone, flushed to disk before
+// it takes its name: target is the whole copy or absent, whenever the program is stopped. False
+// when target exists already (nothing is written then).
 bool copyToNewFile(const std::string& source, const std::string& target);
 
 // The names of the files in a folder; none when it does not exist.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 
 #include "platform/system_errors.h"
 #include "platform/user_files.h"
@@ -28,12 +29,25 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-void syncFolderOf(const std::string& file) {
+std::string folderOf(const std::string& file) {
     const auto slash = file.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    return slash == std::string::npos ? "." : file.substr(0, slash);
+}
+
+void syncFolder(const std::string& folder) {
     if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); fd >= 0) {
         ::fsync(fd);
         ::close(fd);
+    }
+}
+
+// A copy is written under a name of this kind first; one that a killed run left is no copy.
+constexpr std::string_view kTemporaryPrefix = ".kovrel-tmp-";
+
+void removeTemporariesIn(const std::string& folder) {
+    for (const auto& name : fileNamesIn(folder)) {
+        if (name.starts_with(kTemporaryPrefix))
+            ::unlink(joinPath(folder, name).c_str());
     }
 }
 
@@ -64,13 +78,13 @@ bool copyToNewFile(const std::string& source, const std::string& target) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         throw lastFailure(FileOperation::Open, source);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const std::string folder = folderOf(target);
+    removeTemporariesIn(folder);
+    std::string temporary = joinPath(folder, std::string(kTemporaryPrefix) + "XXXXXX");
+    const int out = ::mkstemp(temporary.data());  // owner only
     if (out < 0) {
-        const bool exists = errno == EEXIST;
         const FileError failure = lastFailure(FileOperation::Write, target);
         ::close(in);
-        if (exists)
-            return false;
         throw failure;
     }
     char buffer[1 << 16];
@@ -89,12 +103,18 @@ bool copyToNewFile(const std::string& source, const std::string& target) {
     if (::close(out) != 0 && !failure)
         failure = lastFailure(FileOperation::Write, target);
     ::close(in);
-    if (failure) {
-        ::unlink(target.c_str());
-        throw *failure;
+    // A link takes the whole, flushed copy under its name, and never over another file.
+    bool exists = false;
+    if (!failure && ::link(temporary.c_str(), target.c_str()) != 0) {
+        exists = errno == EEXIST;
+        if (!exists)
+            failure = lastFailure(FileOperation::Write, target);
     }
-    syncFolderOf(target);
-    return true;
+    ::unlink(temporary.c_str());
+    if (failure)
+        throw *failure;
+    syncFolder(folder);
+    return !exists;
 }
 
 std::vector<std::string> fileNamesIn(const std::string& folder) {

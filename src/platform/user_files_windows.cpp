@@ -36,6 +36,16 @@ struct HandleCloser {
     }
 };
 
+// A copy is written under a name of this kind first; one that a killed run left is no copy.
+const std::string kTemporaryPrefix = ".kovrel-tmp-";
+
+void removeTemporariesIn(const std::string& folder) {
+    for (const auto& name : fileNamesIn(folder)) {
+        if (name.rfind(kTemporaryPrefix, 0) == 0)
+            ::DeleteFileW(toWide(joinPath(folder, name)).c_str());
+    }
+}
+
 }  // namespace
 
 // %LOCALAPPDATA% belongs to the user alone already; what is made inside it inherits that.
@@ -63,13 +73,14 @@ bool copyToNewFile(const std::string& source, const std::string& target) {
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (in.handle == INVALID_HANDLE_VALUE)
         throw lastFailure(FileOperation::Open, source);
-    HandleCloser out{::CreateFileW(toWide(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (out.handle == INVALID_HANDLE_VALUE) {
-        if (::GetLastError() == ERROR_FILE_EXISTS)
-            return false;
+    const std::string folder = target.substr(0, target.rfind('\\'));
+    removeTemporariesIn(folder);
+    const std::string temporary =
+        joinPath(folder, kTemporaryPrefix + std::to_string(::GetCurrentProcessId()));
+    HandleCloser out{::CreateFileW(toWide(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (out.handle == INVALID_HANDLE_VALUE)
         throw lastFailure(FileOperation::Write, target);
-    }
     char buffer[1 << 16];
     DWORD got = 0;
     std::optional<FileError> failure;
@@ -87,11 +98,19 @@ bool copyToNewFile(const std::string& source, const std::string& target) {
     if (!failure && !::FlushFileBuffers(out.handle))
         failure = lastFailure(FileOperation::Write, target);
     ::CloseHandle(std::exchange(out.handle, INVALID_HANDLE_VALUE));
-    if (failure) {
-        ::DeleteFileW(toWide(target).c_str());
-        throw *failure;
+    // Without MOVEFILE_REPLACE_EXISTING the whole, flushed copy takes its name, and never over
+    // another file.
+    bool exists = false;
+    if (!failure &&
+        !::MoveFileExW(toWide(temporary).c_str(), toWide(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        exists = ::GetLastError() == ERROR_ALREADY_EXISTS || ::GetLastError() == ERROR_FILE_EXISTS;
+        if (!exists)
+            failure = lastFailure(FileOperation::Write, target);
     }
-    return true;
+    ::DeleteFileW(toWide(temporary).c_str());
+    if (failure)
+        throw *failure;
+    return !exists;
 }
 
 std::vector<std::string> fileNamesIn(const std::string& folder) {
