@@ -1,13 +1,16 @@
 # The Windows programs, cross-built with MinGW-w64 and tested under Wine.
 #   make windows        dist/windows/kovrel.exe and dist/windows/kovrel-convert.exe
-#   make test-windows   core tests, the command-line converter and the window under Wine
+#   make test-windows   core tests, the command-line converter and the window under Wine,
+#                       the window's layouts also at 120 and 144 DPI
+#   make screenshots-windows  the layouts at 96, 120 and 144 DPI as PNG files in
+#                       $(WIN_BUILD)/screenshots; the 144 DPI one for the README in docs/
 # The third-party libraries are built once into KOVREL_WIN_CACHE and reused by later builds.
 WIN_BUILD ?= build-windows
 WIN_DIST ?= dist/windows
 KOVREL_WIN_CACHE ?= /var/cache/kovrel-windows
 WIN_STRIP = x86_64-w64-mingw32-strip
 
-.PHONY: windows-deps windows-configure windows test-windows
+.PHONY: windows-deps windows-configure windows test-windows screenshots-windows
 
 windows-deps:
 	@KOVREL_WIN_CACHE=$(KOVREL_WIN_CACHE) JOBS=$(JOBS) sh scripts/windows-deps.sh >/dev/null
@@ -30,3 +33,11 @@ test-windows: windows configure
 		$$(cmake --build $(WIN_BUILD) --target help | awk '/kovrel_cli_tests/{print "kovrel_cli_tests"}')
 	@cmake --build $(BUILD) -j$(JOBS) --target kovrel-convert
 	@sh scripts/windows-test.sh $(WIN_BUILD) $(WIN_DIST) $(BUILD)/src/kovrel-convert
+	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe
+
+screenshots-windows: windows
+	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kovrel_window_probe
+	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe \
+		$(WIN_BUILD)/screenshots
+	@cp $(WIN_BUILD)/screenshots/windows-new-enterprise-144.png docs/windows-window-144dpi.png
+	@ls $(WIN_BUILD)/screenshots/*.png docs/windows-window-144dpi.png

@@ -17,7 +17,7 @@ log() { echo "windows-deps: $*" >&2; }
 
 # --- Debian packages -------------------------------------------------------------------------
 sh "$(dirname "$0")/install-deps.sh" g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool \
-    dpkg-dev googletest make cmake >&2
+    imagemagick dpkg-dev googletest make cmake >&2
 
 # --- Build flags (part of the cache key) -----------------------------------------------------
 LIBXML2_FLAGS="--host=$HOST --enable-static --disable-shared --without-python --without-iconv \

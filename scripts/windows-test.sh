@@ -3,8 +3,9 @@
 #   1. the cross-built test programs (kovrel_core_tests.exe, kovrel_cli_tests.exe if built);
 #   2. kovrel-convert.exe on each bundled example, twice (create, then add to the file it wrote),
 #      compared byte for byte with the Linux converter's files;
-#   3. kovrel.exe started on each example: Alt+B presses the button, and the declaration it
-#      writes must equal the Linux converter's.
+#   3. kovrel.exe started on each example: kovrel_window_probe.exe checks its manifest and its
+#      window (topmost, aware of the monitor's DPI, nothing cut); Alt+B presses the button, and
+#      the declaration it writes must equal the Linux converter's.
 # Usage: windows-test.sh WINDOWS_BUILD_DIR WINDOWS_DIST_DIR LINUX_KOVREL_CONVERT
 set -eu
 
@@ -147,6 +148,14 @@ for example in $EXAMPLES; do
         continue
     fi
     sleep 1
+    import -window root "BMP3:$WINEPREFIX/drive_c/screen.bmp"
+    if wine "$WIN_BUILD/tests/kovrel_window_probe.exe" "Kovrel - v1.01" 96 'C:\screen.bmp' \
+        >"$ROOT/probe.log" 2>&1; then
+        pass "kovrel.exe on $example: $(tr -d '\r' <"$ROOT/probe.log" | sed 's/^window probe: //')"
+    else
+        tr -d '\r' <"$ROOT/probe.log" >&2
+        fail "kovrel.exe on $example: its window as Windows shows it"
+    fi
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     xdotool key --clearmodifiers alt+b
     if ! wait_for_exit "$pid" 30; then
