@@ -2,7 +2,9 @@
 # Tests the Windows build under Wine, in a throw-away Wine prefix and X server:
 #   1. the cross-built test programs (kovrel_core_tests.exe, kovrel_cli_tests.exe if built);
 #   2. kovrel-convert.exe on each bundled example, twice (create, then add to the file it wrote),
-#      compared byte for byte with the Linux converter's files;
+#      compared byte for byte with the Linux converter's files; its output redirected (a dry
+#      run's declaration, help, a message) byte for byte with the Linux converter's, and its
+#      message in a console under three code pages;
 #   3. kovrel.exe started on each example: kovrel_window_probe.exe checks its manifest and its
 #      window (topmost, aware of the monitor's DPI, nothing cut); Alt+B presses the button, and
 #      the declaration it writes must equal the Linux converter's.
@@ -121,6 +123,43 @@ for pass_name in create add; do
         pass "kovrel-convert.exe, $pass_name: same bytes as on Linux"
     else
         fail "kovrel-convert.exe, $pass_name: declarations differ from Linux"
+    fi
+done
+
+# Redirected, the output is the bytes the Linux converter writes: a dry run's declaration
+# (a text-mode stream would write CR CR LF), help and messages in UTF-8.
+same_output() {
+    if [ -s "$ROOT/wine.stdout" ] || [ -s "$ROOT/wine.stderr" ]; then
+        if cmp -s "$ROOT/linux.stdout" "$ROOT/wine.stdout" &&
+            cmp -s "$ROOT/linux.stderr" "$ROOT/wine.stderr"; then
+            pass "kovrel-convert.exe $1, redirected: same bytes as on Linux"
+            return
+        fi
+    fi
+    fail "kovrel-convert.exe $1, redirected: bytes differ from Linux"
+}
+linux_convert --drive D --dry-run examples/kurumlar/beyan.txt >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
+wine "$DIST/kovrel-convert.exe" --drive D --dry-run "$(windows_input kurumlar)" \
+    >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
+same_output "--dry-run"
+linux_convert --help >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
+wine "$DIST/kovrel-convert.exe" --help >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
+same_output "--help"
+linux_convert 'D:\yok.txt' >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
+wine "$DIST/kovrel-convert.exe" 'D:\yok.txt' >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
+same_output "on a missing info file"
+
+# In a console (a pseudo-terminal gives Wine one), the message must show its Turkish letters
+# whatever the console's code page; written as UTF-8 bytes they showed as "dosyasÄ±".
+expected=$(head -1 "$ROOT/linux.stderr")
+cp "$DIST/kovrel-convert.exe" "$WINEPREFIX/drive_c/"
+for page in 857 437 65001; do
+    shown=$(LC_ALL=C.UTF-8 script -qec "wine cmd /c \"chcp $page >nul & C:\\kovrel-convert.exe D:\\yok.txt\"" /dev/null |
+        sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | tr -d '\r' | head -1)
+    if [ "$shown" = "$expected" ]; then
+        pass "kovrel-convert.exe in a console, code page $page: $shown"
+    else
+        fail "kovrel-convert.exe in a console, code page $page: \"$shown\", not \"$expected\""
     fi
 done
 
