@@ -30,9 +30,9 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 failures=0
-pass() { echo "windows-layouts: ok   $*"; }
+pass() { printf 'windows-layouts: ok   %s\n' "$*"; }
 fail() {
-    echo "windows-layouts: FAIL $*" >&2
+    printf 'windows-layouts: FAIL %s\n' "$*" >&2
     failures=$((failures + 1))
 }
 

@@ -8,6 +8,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cwchar>
 
 int main() {
@@ -19,6 +20,8 @@ int main() {
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
+    std::puts("held");  // for a script waiting to start what must meet the hold
+    std::fflush(stdout);
     ::Sleep(static_cast<DWORD>(std::wcstoul(args[2], nullptr, 10)));
     ::CloseHandle(file);
     return 0;
