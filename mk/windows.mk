@@ -15,8 +15,10 @@ WIN_STRIP = x86_64-w64-mingw32-strip
 windows-deps:
 	@KOVREL_WIN_CACHE=$(KOVREL_WIN_CACHE) JOBS=$(JOBS) sh scripts/windows-deps.sh >/dev/null
 
+# CMake reads the toolchain file only when it first configures the folder; later runs would warn
+# that the option went unused.
 windows-configure: windows-deps
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	@cmake -S . -B $(WIN_BUILD) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 		-DKOVREL_WIN_DEPS=$(KOVREL_WIN_CACHE)/current -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 # Only the two programs: window tests are not part of the Windows build.
