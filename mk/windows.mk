@@ -2,8 +2,11 @@
 #   make windows        dist/windows/kovrel.exe and dist/windows/kovrel-convert.exe, the guide
 #                       KULLANIM.html, the per-user installer Kovrel-<version>.msi and
 #                       Kovrel-<version>-windows.zip
-#   make test-windows   core tests, the command-line converter and the window under Wine; then
-#                       the installer: install, the "Send to" entry, upgrade and uninstall
+#   make test-windows   core tests, the command-line converter and the window under Wine, the
+#                       window's layouts also at 120 and 144 DPI; then the installer: install,
+#                       the "Send to" entry, upgrade and uninstall
+#   make screenshots-windows  the layouts at 96, 120 and 144 DPI as PNG files in
+#                       $(WIN_BUILD)/screenshots; the 144 DPI one for the README in docs/
 # The third-party libraries are built once into KOVREL_WIN_CACHE and reused by later builds.
 WIN_BUILD ?= build-windows
 WIN_DIST ?= dist/windows
@@ -12,13 +15,15 @@ WIN_STRIP = x86_64-w64-mingw32-strip
 # The version that project() sets, as CMake read it (a shell expression for recipes).
 WIN_VERSION = $$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(WIN_BUILD)/CMakeCache.txt)
 
-.PHONY: windows-deps windows-configure windows test-windows
+.PHONY: windows-deps windows-configure windows test-windows screenshots-windows
 
 windows-deps:
 	@KOVREL_WIN_CACHE=$(KOVREL_WIN_CACHE) JOBS=$(JOBS) sh scripts/windows-deps.sh >/dev/null
 
+# CMake reads the toolchain file only when it first configures the folder; later runs would warn
+# that the option went unused.
 windows-configure: windows-deps
-	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	@cmake -S . -B $(WIN_BUILD) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 		-DKOVREL_WIN_DEPS=$(KOVREL_WIN_CACHE)/current -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 # Only the two programs: window tests are not part of the Windows build.
@@ -41,4 +46,12 @@ test-windows: windows configure
 		$$(cmake --build $(WIN_BUILD) --target help | awk '/kovrel_cli_tests/{print "kovrel_cli_tests"}')
 	@cmake --build $(BUILD) -j$(JOBS) --target kovrel-convert
 	@sh scripts/windows-test.sh $(WIN_BUILD) $(WIN_DIST) $(BUILD)/src/kovrel-convert
+	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe
 	@sh scripts/windows-msi-test.sh $(WIN_DIST)/Kovrel-$(WIN_VERSION).msi $(WIN_DIST) $(BUILD)/src/kovrel-convert
+
+screenshots-windows: windows
+	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kovrel_window_probe
+	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe \
+		$(WIN_BUILD)/screenshots
+	@cp $(WIN_BUILD)/screenshots/windows-new-enterprise-144.png docs/windows-window-144dpi.png
+	@ls $(WIN_BUILD)/screenshots/*.png docs/windows-window-144dpi.png

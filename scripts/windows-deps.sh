@@ -19,7 +19,7 @@ log() { echo "windows-deps: $*" >&2; }
 # wixl, msitools, cmark-gfm and zip make the installer, the guide and the zip; liblnk-utils reads
 # the installed shortcuts in the tests.
 sh "$(dirname "$0")/install-deps.sh" g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool \
-    dpkg-dev googletest make cmake wixl msitools cmark-gfm zip liblnk-utils >&2
+    imagemagick dpkg-dev googletest make cmake wixl msitools cmark-gfm zip liblnk-utils >&2
 
 # --- Build flags (part of the cache key) -----------------------------------------------------
 LIBXML2_FLAGS="--host=$HOST --enable-static --disable-shared --without-python --without-iconv \

@@ -2,9 +2,12 @@
 # Tests the Windows build under Wine, in a throw-away Wine prefix and X server:
 #   1. the cross-built test programs (kovrel_core_tests.exe, kovrel_cli_tests.exe if built);
 #   2. kovrel-convert.exe on each bundled example, twice (create, then add to the file it wrote),
-#      compared byte for byte with the Linux converter's files;
-#   3. kovrel.exe started on each example: Alt+B presses the button, and the declaration it
-#      writes must equal the Linux converter's.
+#      compared byte for byte with the Linux converter's files; its output redirected (a dry
+#      run's declaration, help, a message) byte for byte with the Linux converter's, and its
+#      message in a console under three code pages;
+#   3. kovrel.exe started on each example: kovrel_window_probe.exe checks its manifest and its
+#      window (topmost, aware of the monitor's DPI, nothing cut); Alt+B presses the button, and
+#      the declaration it writes must equal the Linux converter's.
 # Usage: windows-test.sh WINDOWS_BUILD_DIR WINDOWS_DIST_DIR LINUX_KOVREL_CONVERT
 set -eu
 
@@ -29,9 +32,10 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 failures=0
-pass() { echo "windows-test: ok   $*"; }
+# printf, not echo: dash's echo would read the backslashes of Windows paths as escapes.
+pass() { printf 'windows-test: ok   %s\n' "$*"; }
 fail() {
-    echo "windows-test: FAIL $*" >&2
+    printf 'windows-test: FAIL %s\n' "$*" >&2
     failures=$((failures + 1))
 }
 step() { echo "windows-test: -- $* ($(date +%T))"; }
@@ -125,6 +129,78 @@ for pass_name in create add; do
     fi
 done
 
+# Redirected, the output is the bytes the Linux converter writes: a dry run's declaration
+# (a text-mode stream would write CR CR LF), help and messages in UTF-8.
+same_output() {
+    if [ -s "$ROOT/wine.stdout" ] || [ -s "$ROOT/wine.stderr" ]; then
+        if cmp -s "$ROOT/linux.stdout" "$ROOT/wine.stdout" &&
+            cmp -s "$ROOT/linux.stderr" "$ROOT/wine.stderr"; then
+            pass "kovrel-convert.exe $1, redirected: same bytes as on Linux"
+            return
+        fi
+    fi
+    fail "kovrel-convert.exe $1, redirected: bytes differ from Linux"
+}
+linux_convert --drive D --dry-run examples/kurumlar/beyan.txt >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
+wine "$DIST/kovrel-convert.exe" --drive D --dry-run "$(windows_input kurumlar)" \
+    >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
+same_output "--dry-run"
+linux_convert --help >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
+wine "$DIST/kovrel-convert.exe" --help >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
+same_output "--help"
+linux_convert 'D:\yok.txt' >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
+wine "$DIST/kovrel-convert.exe" 'D:\yok.txt' >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
+same_output "on a missing info file"
+
+# In a console (a pseudo-terminal gives Wine one), the message must show its Turkish letters
+# whatever the console's code page; written as UTF-8 bytes they showed as "dosyasÄ±".
+expected=$(head -1 "$ROOT/linux.stderr")
+cp "$DIST/kovrel-convert.exe" "$WINEPREFIX/drive_c/"
+for page in 857 437 65001; do
+    shown=$(LC_ALL=C.UTF-8 script -qec "wine cmd /c \"chcp $page >nul & C:\\kovrel-convert.exe D:\\yok.txt\"" /dev/null |
+        sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | tr -d '\r' | head -1)
+    if [ "$shown" = "$expected" ]; then
+        pass "kovrel-convert.exe in a console, code page $page: $shown"
+    else
+        fail "kovrel-convert.exe in a console, code page $page: \"$shown\", not \"$expected\""
+    fi
+done
+
+# A program that holds the declaration open without delete sharing, as a virus scanner does:
+# released after 300 ms, the run waits and saves; held for 10 s, the run fails with its message,
+# the old bytes stay and nothing is left beside them.
+declaration=$(cd "$WIN_D" && find ebyn -name '*KURUMLAR*')
+linux_convert --drive D --mode create examples/kurumlar/beyan.txt >/dev/null 2>&1 ||
+    fail "Linux converter on kurumlar (create)"
+for hold in 300 10000; do
+    printf 'eski' >"$WIN_D/$declaration"
+    wine "$WIN_BUILD/tests/kovrel_hold_file.exe" "D:\\$(echo "$declaration" | tr / '\\')" "$hold" \
+        >"$ROOT/hold.out" 2>&1 &
+    holder=$!
+    i=0
+    until grep -q held "$ROOT/hold.out" 2>/dev/null || [ "$i" -gt 100 ]; do
+        i=$((i + 1))
+        sleep 0.1
+    done
+    status=0
+    wine "$DIST/kovrel-convert.exe" --drive D --mode create "$(windows_input kurumlar)" \
+        >"$ROOT/wine.out" 2>&1 || status=$?
+    left=$(ls -A "$(dirname "$WIN_D/$declaration")" | wc -l)
+    if [ "$hold" = 300 ] && [ "$status" = 0 ] && [ "$left" = 1 ] &&
+        cmp -s "$WIN_D/$declaration" "$LINUX_D/$declaration"; then
+        pass "kovrel-convert.exe, declaration held for $hold ms: saved once released"
+    elif [ "$hold" != 300 ] && [ "$status" = 1 ] && [ "$left" = 1 ] &&
+        [ "$(cat "$WIN_D/$declaration")" = eski ]; then
+        pass "kovrel-convert.exe, declaration held for $hold ms: $(tr -d '\r' <"$ROOT/wine.out" | tr '\n' ' ')"
+    else
+        tr -d '\r' <"$ROOT/wine.out" >&2
+        ls -la "$(dirname "$WIN_D/$declaration")" >&2
+        fail "kovrel-convert.exe, declaration held for $hold ms (exit status $status)"
+    fi
+    kill -9 "$holder" 2>/dev/null || true
+    wait "$holder" 2>/dev/null || true
+done
+
 # --- 3. The window -----------------------------------------------------------------------------
 step "kovrel.exe"
 # Waits up to $2 seconds for the Wine process $1 to end.
@@ -149,6 +225,14 @@ for example in $EXAMPLES; do
         continue
     fi
     sleep 1
+    import -window root "BMP3:$WINEPREFIX/drive_c/screen.bmp"
+    if wine "$WIN_BUILD/tests/kovrel_window_probe.exe" "Kovrel - v1.01" 96 'C:\screen.bmp' \
+        >"$ROOT/probe.log" 2>&1; then
+        pass "kovrel.exe on $example: $(tr -d '\r' <"$ROOT/probe.log" | sed 's/^window probe: //')"
+    else
+        tr -d '\r' <"$ROOT/probe.log" >&2
+        fail "kovrel.exe on $example: its window as Windows shows it"
+    fi
     xdotool windowfocus --sync "$window" 2>/dev/null || true
     xdotool key --clearmodifiers alt+b
     if ! wait_for_exit "$pid" 30; then

@@ -6,6 +6,7 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cwchar>
 #include <filesystem>
@@ -202,6 +203,84 @@ bool writeAll(HANDLE file, std::string_view content) {
     return true;
 }
 
+// Wine's ReplaceFileW makes an empty "rf*.tmp" file beside the target for its own use and
+// leaves it there when the replace fails.
+std::vector<std::wstring> emptySystemTemporaries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(joinPath(folder, L"rf*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && found.nFileSizeLow == 0 &&
+            found.nFileSizeHigh == 0) {
+            names.emplace_back(found.cFileName);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+// ReplaceFileW keeps the replaced file's attributes and security; it needs an existing target,
+// and some file systems refuse it, where the plain write-through rename serves. The error of the
+// last call, or ERROR_SUCCESS.
+DWORD moveIntoPlace(const std::wstring& target, const std::wstring& temporary, bool targetExists) {
+    if (targetExists) {
+        const std::wstring folder = folderOf(target);
+        const std::vector<std::wstring> before = emptySystemTemporaries(folder);
+        if (::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                           REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            return ERROR_SUCCESS;
+        }
+        for (const std::wstring& name : emptySystemTemporaries(folder)) {
+            if (std::find(before.begin(), before.end(), name) == before.end())
+                ::DeleteFileW(joinPath(folder, name).c_str());
+        }
+    }
+    if (::MoveFileExW(temporary.c_str(), target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return ERROR_SUCCESS;
+    }
+    return ::GetLastError();
+}
+
+// A virus scanner, the search indexer or a backup agent opens a new file for a moment; while
+// it does, the replace fails with one of these. A read-only file or a folder in the way also
+// answers "access denied" and does not change by waiting.
+bool mayClearSoon(DWORD error, const std::wstring& target) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+        return true;
+    if (error != ERROR_ACCESS_DENIED)
+        return false;
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ||
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+}
+
+constexpr ULONGLONG kReplacePatienceMs = 2000;
+
+// Puts the temporary in the target's place, trying again with growing pauses for about two
+// seconds while another program holds the target. On failure neither the temporary nor
+// anything the system made for the replace is left beside the target. The error of the last
+// attempt, or ERROR_SUCCESS.
+DWORD replaceWithPatience(const std::wstring& target, const std::wstring& temporary,
+                          bool targetExists) {
+    const ULONGLONG start = ::GetTickCount64();
+    DWORD pause = 10;
+    for (;;) {
+        const DWORD error = moveIntoPlace(target, temporary, targetExists);
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (error == ERROR_SUCCESS || !mayClearSoon(error, target) ||
+            waited >= kReplacePatienceMs) {
+            if (error != ERROR_SUCCESS)
+                ::DeleteFileW(temporary.c_str());
+            return error;
+        }
+        ::Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause, kReplacePatienceMs - waited)));
+        pause = std::min<DWORD>(pause * 2, 400);
+    }
+}
+
 }  // namespace
 
 FileError lastFailure(FileOperation operation, const std::string& path) {
@@ -252,7 +331,7 @@ std::unique_ptr<std::istream> openForReading(const std::string& path) {
     {
         // The stream below cannot say why it failed; ask the system first.
         QuietErrors quiet;
-        const HANDLE probe = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        const HANDLE probe = ::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (probe == INVALID_HANDLE_VALUE)
             throw lastFailure(FileOperation::Open, path);
@@ -342,16 +421,15 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
                             messages::diskFull(path, total, freeBytesIn(folder)));
         }
 
-        // ReplaceFileW keeps the replaced file's attributes and security; it needs an existing
-        // target, and some file systems refuse it, where the plain write-through rename serves.
-        bool replaced = exists && ::ReplaceFileW(target.c_str(), tempPath.c_str(), nullptr,
-                                                 REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
-        if (!replaced) {
-            replaced = ::MoveFileExW(tempPath.c_str(), target.c_str(),
-                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        // Another program (a virus scanner, the indexer, a backup agent) may hold the file for a
+        // moment: the replace waits it out for a while.
+        const DWORD replaceError = replaceWithPatience(target, tempPath, exists);
+        if (replaceError != ERROR_SUCCESS && mayClearSoon(replaceError, target)) {
+            throw FileError(FileProblem::InUse,
+                            messages::fileFailure(FileOperation::Write, path, FileProblem::InUse));
         }
-        if (!replaced)
-            throw lastFailure(FileOperation::Write, path);
+        if (replaceError != ERROR_SUCCESS)
+            throw failure(FileOperation::Write, path, replaceError);
     } catch (...) {
         file.close();
         ::DeleteFileW(tempPath.c_str());

@@ -69,8 +69,8 @@ void createPrivateFolders(const std::string& folder) {
 }
 
 bool copyToNewFile(const std::string& source, const std::string& target) {
-    const HandleCloser in{::CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    const HandleCloser in{::CreateFileW(toWide(source).c_str(), GENERIC_READ, kShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
     if (in.handle == INVALID_HANDLE_VALUE)
         throw lastFailure(FileOperation::Open, source);
     const std::string folder = target.substr(0, target.rfind('\\'));

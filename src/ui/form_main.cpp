@@ -58,9 +58,12 @@ FormMain::FormMain(Dialogs dialogs, std::string commandLine)
     panel_ = new wxPanel(this, wxID_ANY);
     createControls();
     bindHandlers();
-    scale_ = measureScale();
+    // The monitor's DPI, as this window has it: the program declares itself aware of each
+    // monitor's scale, so that nothing is stretched as a bitmap.
+    scale_ = measureScale(GetDPI());
     placeAll();
     setWindowHeight(kHeightNewEnterprise);
+    Bind(wxEVT_DPI_CHANGED, [this](wxDPIChangedEvent& event) { onDpiChanged(event.GetNewDPI()); });
 }
 
 void FormMain::createControls() {
@@ -203,36 +206,53 @@ void FormMain::bindHandlers() {
 // The design's sizes in pixels of this screen, stretched where this toolkit's controls need
 // more room than the design gives them (GTK's text boxes and lists are much taller than
 // Win32's, and its default font is wider), so that the layout stays as designed and nothing
-// is clipped.
-TwipScale FormMain::measureScale() {
-    const wxSize ppi = wxGetDisplayPPI();
-    const TwipScale design = makeTwipScale(ppi.x, ppi.y, 1, 1);
-    cboDrive->Append("W");
+// is clipped. Only what does not depend on the data shown is measured, so that the window
+// measures alike at start-up and when it moves to a monitor of another DPI: the widths of fixed
+// captions, text boxes and the drive list (single letters), and the heights of all.
+TwipScale FormMain::measureScale(const wxSize& dpi) {
+    const TwipScale design = makeTwipScale(dpi.x, dpi.y, 1, 1);
+    const bool noDrives = cboDrive->IsEmpty();
+    if (noDrives)
+        cboDrive->Append("W");
     double stretchX = 1;
     double stretchY = 1;
     for (const auto& placement : placements_) {
         wxWindow* control = placement.control;
         if (control == fraXMLFILE || control == fraCBO || control == fraINFO || control == fraNew ||
-            control == lblDESC || control == lblXMLF)
+            control == lblDESC)
             continue;
         const wxSize best = control->GetBestSize();
-        stretchX = std::max(stretchX, best.x / (placement.width * design.pixelsPerTwipX));
+        if (control != lblXMLF && control != lblTIP && control != cboORT)
+            stretchX = std::max(stretchX, best.x / (placement.width * design.pixelsPerTwipX));
         stretchY = std::max(stretchY, best.y / (placement.height * design.pixelsPerTwipY));
     }
-    cboDrive->Clear();
-    TwipScale scale = makeTwipScale(ppi.x, ppi.y, stretchX, stretchY);
+    if (noDrives)
+        cboDrive->Clear();
+    TwipScale scale = makeTwipScale(dpi.x, dpi.y, stretchX, stretchY);
 
-    // The note must fit its label once wrapped at the label's width.
+    // The note must fit its label once wrapped at the label's width; the label's height is
+    // rounded to pixels, so it is given half a pixel more than the note needs.
     const Placement& desc = placementOf(lblDESC);
     lblDESC->SetLabel(wxString::FromUTF8(texts::kYtlNote));
     lblDESC->Wrap(scale.x(desc.width));
+    // A label that does not resize itself keeps the best size of its first text otherwise.
+    lblDESC->InvalidateBestSize();
     const int needed = lblDESC->GetBestSize().y;
     if (needed > scale.y(desc.height)) {
-        stretchY *= static_cast<double>(needed) / scale.y(desc.height);
-        scale = makeTwipScale(ppi.x, ppi.y, stretchX, stretchY);
+        stretchY *= (needed + 0.5) / (desc.height * scale.pixelsPerTwipY);
+        scale = makeTwipScale(dpi.x, dpi.y, stretchX, stretchY);
     }
-    lblDESC->SetLabel(wxString());
+    lblDESC->SetLabel(description_);
     return scale;
+}
+
+void FormMain::onDpiChanged(const wxSize& dpi) {
+    const wxPoint centre = GetRect().GetPosition() + GetSize() / 2;
+    scale_ = measureScale(dpi);
+    placeAll();
+    setDescription(description_);
+    fitWindow();
+    Move(centre - GetSize() / 2);
 }
 
 FormMain::Placement& FormMain::placementOf(const wxWindow* control) {
@@ -274,6 +294,7 @@ void FormMain::setTop(wxWindow* control, int topTwips) {
         if (placement.control == control || placement.frame == control)
             place(placement);
     }
+    fitWindow();
 }
 
 void FormMain::showFrame(wxStaticBox* frame, bool show) {
@@ -282,14 +303,31 @@ void FormMain::showFrame(wxStaticBox* frame, bool show) {
         if (placement.frame == frame)
             placement.control->Show(show);
     }
+    fitWindow();
 }
 
 void FormMain::setWindowHeight(int twips) {
     heightTwips_ = twips;
-    SetClientSize(scale_.x(kClientWidth), scale_.y(twips - kNonClientHeight));
+    fitWindow();
+}
+
+// The client area of the height set, and at least as high as the lowest frame shown plus the
+// margin the frames keep on the left: the corporate tax note's frame ends exactly at the
+// designed height, where its lower line would be cut.
+void FormMain::fitWindow() {
+    constexpr int kMargin = 120;
+    int height = scale_.y(heightTwips_ - kNonClientHeight);
+    for (const auto& placement : placements_) {
+        if (placement.frame == nullptr && placement.control->IsKindOf(wxCLASSINFO(wxStaticBox)) &&
+            placement.control->IsShown()) {
+            height = std::max(height, scale_.y(placement.top + placement.height + kMargin));
+        }
+    }
+    SetClientSize(scale_.x(kClientWidth), height);
 }
 
 void FormMain::setDescription(const wxString& note) {
+    description_ = note;
     lblDESC->SetLabel(note);
     lblDESC->Wrap(scale_.x(placementOf(lblDESC).width));
 }

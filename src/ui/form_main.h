@@ -65,6 +65,9 @@ class FormMain : public wxFrame {
     bool ended() const { return ended_; }
     int windowHeightTwips() const { return heightTwips_; }
     const TwipScale& scale() const { return scale_; }
+    // Lays the window out again for a monitor of another DPI (wxEVT_DPI_CHANGED), keeping its
+    // centre where it was.
+    void onDpiChanged(const wxSize& dpi);
     const infofile::DeclarationHeader& header() const { return header_; }
     const std::string& infoFilePath() const { return infoFilePath_; }
     bool focusTitlePending() const { return focusTitlePending_; }
@@ -114,7 +117,8 @@ class FormMain : public wxFrame {
     template <typename Handler>
     auto guarded(Handler handler);
     void bindHandlers();
-    TwipScale measureScale();
+    TwipScale measureScale(const wxSize& dpi);
+    void fitWindow();
     void placeAll();
     void place(const Placement& placement);
     Placement& placementOf(const wxWindow* control);
@@ -136,6 +140,7 @@ class FormMain : public wxFrame {
     bool ended_ = false;
     int heightTwips_ = kClientWidth;
     TwipScale scale_;
+    wxString description_;  // lblDESC's note before wrapping
     wxPanel* panel_ = nullptr;
     std::vector<Placement> placements_;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/messages.h"
@@ -162,6 +163,41 @@ TEST(TargetFileTest, CorporateTaxShowsTheNoteInsteadOfTheEnterprises) {
     const ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
     expectState(window, {false, true, false, false, false, true, true});
     EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
+}
+
+// Moved to a monitor of another scale, the window lays itself out for that DPI: as wide as the
+// design there, every control inside and with the room it needs, the drive list and the note
+// kept, its centre where it was.
+TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
+    WindowHarness harness("de");
+    ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
+    window.selectDrive(1);
+    const auto centre = [&window] {
+        const wxRect rect = window.GetRect();
+        return wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2);
+    };
+    const auto unwrapped = [&window] {
+        wxString note = window.lblDESC->GetLabel();
+        note.Replace("\n", " ");
+        return note.utf8_string();
+    };
+    const wxPoint before = centre();
+    const std::string note = unwrapped();
+    wxSize dpi = window.GetDPI();
+    for (const int next : {144, 192, 96}) {
+        SCOPED_TRACE(next);
+        wxDPIChangedEvent event(dpi, wxSize(next, next));
+        dpi = event.GetNewDPI();
+        window.ProcessWindowEvent(event);
+        pump();
+        expectState(window, {false, true, false, false, false, true, true});
+        EXPECT_GE(window.GetClientSize().x, next * ui::kClientWidth / ui::kTwipsPerInch);
+        EXPECT_EQ(
+            wxJoin(window.cboDrive->GetStrings(), '|') + window.cboDrive->GetStringSelection(),
+            "D|EE");
+        EXPECT_EQ(unwrapped(), note);
+        EXPECT_LE(std::abs(centre().x - before.x) + std::abs(centre().y - before.y), 2);
+    }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,98 @@ TEST(WindowsAtomicSave, OldFileOrAllOfTheNewOneAndNoTemporaries) {
     ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::readBytes(file), "<a>\xDE\xFE</a>");
     EXPECT_EQ(namesIn(temp.path()), names);
+}
+
+// kovrel_hold_file.exe, built beside the tests, holds a file open without delete sharing for the
+// time given; ended when the object goes.
+class FileHolder {
+  public:
+    FileHolder(const fs::path& file, int milliseconds) {
+        wchar_t self[MAX_PATH];
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        const fs::path helper = fs::path(self).parent_path() / "kovrel_hold_file.exe";
+        std::wstring line = L"\"" + helper.wstring() + L"\" \"" + file.wstring() + L"\" " +
+                            std::to_wstring(milliseconds);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!::CreateProcessW(helper.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process_))
+            return;
+        // Held once a delete-access open is refused for sharing.
+        for (int i = 0; i < 500 && !held_; ++i) {
+            const HANDLE probe = ::CreateFileW(file.c_str(), DELETE, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (probe != INVALID_HANDLE_VALUE) {
+                ::CloseHandle(probe);
+                ::Sleep(10);
+            } else {
+                held_ = ::GetLastError() == ERROR_SHARING_VIOLATION;
+            }
+        }
+    }
+    ~FileHolder() {
+        if (!process_.hProcess)
+            return;
+        ::TerminateProcess(process_.hProcess, 0);
+        ::WaitForSingleObject(process_.hProcess, 5000);
+        ::CloseHandle(process_.hThread);
+        ::CloseHandle(process_.hProcess);
+    }
+    FileHolder(const FileHolder&) = delete;
+    FileHolder& operator=(const FileHolder&) = delete;
+
+    bool held() const { return held_; }
+
+  private:
+    PROCESS_INFORMATION process_{};
+    bool held_ = false;
+};
+
+// The save outlasts a scanner's short hold and gives up on a long one after waiting, the old
+// bytes kept and the cause in Turkish; nothing is left beside the declaration either way.
+TEST(WindowsAtomicSave, WaitsOutAShortHoldOnly) {
+    using Clock = std::chrono::steady_clock;
+    const struct {
+        const char* name;
+        int holdMs;  // 0: nobody holds the file
+        bool readOnly, missingFolder, saved;
+        int minMs;
+        const char* cause;
+    } cases[] = {
+        {"held 300 ms", 300, false, false, true, 0, ""},
+        {"held 10 s", 10000, false, false, false, 1500, "başka bir program tarafından açık"},
+        {"read-only", 0, true, false, false, 0, "salt okunur"},
+        {"missing folder", 0, false, true, false, 0, "böyle bir dosya ya da klasör yok"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder temp;
+        const fs::path file =
+            c.missingFolder ? temp.path() / "gone" / "beyan.xml" : temp.path() / "beyan.xml";
+        if (!c.missingFolder)
+            test::writeBytes(file, "old");
+        if (c.readOnly) {
+            ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        std::optional<FileHolder> holder;
+        if (c.holdMs > 0) {
+            holder.emplace(file, c.holdMs);
+            ASSERT_TRUE(holder->held());
+        }
+        const auto start = Clock::now();
+        const std::string error =
+            test::failureOf([&] { replaceFileAtomically(utf8(file), "new"); });
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_GE(ms, c.minMs) << "it gave up without waiting";
+        EXPECT_EQ(error.empty(), c.saved) << error;
+        EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+        if (!c.missingFolder) {
+            EXPECT_EQ(test::readBytes(file), c.saved ? "new" : "old");
+            EXPECT_EQ(namesIn(temp.path()), std::vector<std::wstring>{L"beyan.xml"});
+        }
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 }  // namespace
