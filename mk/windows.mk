@@ -24,7 +24,7 @@ windows-deps:
 # that the option went unused.
 windows-configure: windows-deps
 	@cmake -S . -B $(WIN_BUILD) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-		-DKOVREL_WIN_DEPS=$(KOVREL_WIN_CACHE)/current -DCMAKE_BUILD_TYPE=Release >/dev/null
+		-DKOVREL_WIN_DEPS=$(KOVREL_WIN_CACHE)/current -DCMAKE_BUILD_TYPE=Release -DKOVREL_WERROR=ON >/dev/null
 
 # Only the two programs: window tests are not part of the Windows build.
 windows: windows-configure

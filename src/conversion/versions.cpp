@@ -64,8 +64,10 @@ void keepVersion(const std::string& targetXmlPath, std::time_t now) {
     const std::string time = timeText(now);
     const std::string source = platform::hostPath(targetXmlPath);
     for (int number = 1;; ++number) {
-        const std::string name =
-            time + (number == 1 ? "" : "_" + std::to_string(number)) + std::string(kExtension);
+        std::string name = time;
+        if (number > 1)
+            name.append("_").append(std::to_string(number));
+        name.append(kExtension);
         if (platform::copyToNewFile(source, platform::joinPath(folder, name)))
             return;
     }

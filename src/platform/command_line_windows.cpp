@@ -1,10 +1,4 @@
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
 
@@ -12,7 +6,6 @@
 #include <string_view>
 
 #include "platform/command_line.h"
-#include "platform/windows_text.h"
 
 namespace kovrel::platform {
 namespace {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/posix_files.h"
 #include "platform/system_errors.h"
 #include "platform/user_files.h"
 
@@ -15,31 +16,6 @@ namespace kovrel::platform {
 namespace {
 
 using messages::FileOperation;
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& file) {
-    const auto slash = file.rfind('/');
-    return slash == std::string::npos ? "." : file.substr(0, slash);
-}
-
-void syncFolder(const std::string& folder) {
-    if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 // A copy is written under a name of this kind first; one that a killed run left is no copy.
 constexpr std::string_view kTemporaryPrefix = ".kovrel-tmp-";
@@ -95,7 +71,7 @@ bool copyToNewFile(const std::string& source, const std::string& target) {
             continue;
         if (got < 0)
             failure = lastFailure(FileOperation::Read, source);
-        else if (!writeAll(out, buffer, static_cast<std::size_t>(got)))
+        else if (!writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got))))
             failure = lastFailure(FileOperation::Write, target);
     }
     if (!failure && ::fsync(out) != 0)

@@ -1,10 +1,4 @@
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <cstdlib>
 #include <optional>
@@ -12,7 +6,6 @@
 
 #include "platform/system_errors.h"
 #include "platform/user_files.h"
-#include "platform/windows_text.h"
 
 namespace kovrel::platform {
 namespace {
@@ -26,15 +19,6 @@ std::wstring localAppData() {
     const wchar_t* profile = ::_wgetenv(L"USERPROFILE");
     return std::wstring(profile ? profile : L"C:") + L"\\AppData\\Local";
 }
-
-// Closes a handle at the end of its scope.
-struct HandleCloser {
-    HANDLE handle;
-    ~HandleCloser() {
-        if (handle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(handle);
-    }
-};
 
 // A copy is written under a name of this kind first; one that a killed run left is no copy.
 const std::string kTemporaryPrefix = ".kovrel-tmp-";
@@ -69,35 +53,35 @@ void createPrivateFolders(const std::string& folder) {
 }
 
 bool copyToNewFile(const std::string& source, const std::string& target) {
-    const HandleCloser in{::CreateFileW(toWide(source).c_str(), GENERIC_READ, kShareAll, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (in.handle == INVALID_HANDLE_VALUE)
+    const FileHandle in(::CreateFileW(toWide(source).c_str(), GENERIC_READ, kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in.valid())
         throw lastFailure(FileOperation::Open, source);
     const std::string folder = target.substr(0, target.rfind('\\'));
     removeTemporariesIn(folder);
     const std::string temporary =
         joinPath(folder, kTemporaryPrefix + std::to_string(::GetCurrentProcessId()));
-    HandleCloser out{::CreateFileW(toWide(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (out.handle == INVALID_HANDLE_VALUE)
+    FileHandle out(::CreateFileW(toWide(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid())
         throw lastFailure(FileOperation::Write, target);
     char buffer[1 << 16];
     DWORD got = 0;
     std::optional<FileError> failure;
     while (!failure) {
-        if (!::ReadFile(in.handle, buffer, sizeof buffer, &got, nullptr)) {
+        if (!::ReadFile(in.get(), buffer, sizeof buffer, &got, nullptr)) {
             failure = lastFailure(FileOperation::Read, source);
         } else if (got == 0) {
             break;
         } else {
             DWORD written = 0;
-            if (!::WriteFile(out.handle, buffer, got, &written, nullptr) || written != got)
+            if (!::WriteFile(out.get(), buffer, got, &written, nullptr) || written != got)
                 failure = lastFailure(FileOperation::Write, target);
         }
     }
-    if (!failure && !::FlushFileBuffers(out.handle))
+    if (!failure && !::FlushFileBuffers(out.get()))
         failure = lastFailure(FileOperation::Write, target);
-    ::CloseHandle(std::exchange(out.handle, INVALID_HANDLE_VALUE));
+    out.close();
     // Without MOVEFILE_REPLACE_EXISTING the whole, flushed copy takes its name, and never over
     // another file.
     bool exists = false;

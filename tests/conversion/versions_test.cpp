@@ -95,7 +95,7 @@ TEST_F(VersionsTest, TheTwentyNewestStay) {
     for (int i = 0; i < 22; ++i) {
         if (fs::exists(file))
             replaced.insert(replaced.begin(), declaration());
-        ASSERT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), "T" + std::to_string(i)),
+        ASSERT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), std::to_string(i)),
                   RunEnd::Completed);
     }
     replaced.resize(kKeptVersions);
