@@ -14,6 +14,7 @@
 #include "fuzz_check.h"
 #include "infofile/declaration_header.h"
 #include "infofile/info_file.h"
+#include "platform/error.h"
 
 namespace {
 
@@ -41,12 +42,13 @@ void checkHeader(std::string_view bytes) {
         FUZZ_CHECK(*e.what() != '\0');
         return;
     }
-    const auto& h = read->header;
+    const infofile::HeaderRead& r = *read;
+    const auto& h = r.header;
     FUZZ_CHECK(h.periodText.ends_with(h.year));
     FUZZ_CHECK(h.folderTaxNo == h.taxNo || h.folderTaxNo == h.identityNo);
     FUZZ_CHECK(!h.usesBusinessSummary() || h.declarationType == "GELIR");
     // Names pass the Turkish mapping: nothing unprintable reaches the declaration.
-    for (const auto* value : {&h.surname, &h.firstName, &h.email, &read->title})
+    for (const auto* value : {&h.surname, &h.firstName, &h.email, &r.title})
         FUZZ_CHECK(isPrintableUtf8(*value));
     for (const auto* value : {&h.surname, &h.firstName, &h.email})
         FUZZ_CHECK(value->find_first_of("<>\"'") == std::string::npos);
