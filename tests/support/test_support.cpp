@@ -7,6 +7,9 @@
 #include <random>
 #include <stdexcept>
 
+#include "conversion/target_path.h"
+#include "platform/file_system.h"
+
 namespace kovrel::test {
 namespace fs = std::filesystem;
 namespace {
@@ -128,6 +131,39 @@ std::string infoFileText(const InfoHeader& header, const std::vector<std::string
     std::vector<std::string> lines = header.lines();
     lines.insert(lines.end(), body.begin(), body.end());
     return infoFileText(lines);
+}
+
+Scene::Scene(std::string_view letters) : drive(letters) {
+    for (const char letter : letters)
+        fs::create_directories(drive.rootOf(letter) / "ebyn");
+}
+
+void Scene::writeInfo(std::string_view bytes) const {
+    writeBytes(drive.root() / "beyan.txt", bytes);
+}
+
+infofile::HeaderRead Scene::read() const {
+    return infofile::readDeclarationHeader(infoPath);
+}
+
+fs::path Scene::declaration(char letter) const {
+    const std::string root = conversion::ebynRoot(std::string(1, letter));
+    return platform::hostPath(conversion::targetXmlPath(root, read().header));
+}
+
+std::set<std::string> Scene::beside(char letter) const {
+    const fs::path file = declaration(letter);
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(file.parent_path(), ignored)) {
+        if (entry.path() != file)
+            names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+conversion::RunOutcome Scene::run(conversion::RunChoices choices) const {
+    return conversion::ConversionRun(read().header, infoPath, std::move(choices));
 }
 
 std::string compactXml(platform::xml::Node node) {

@@ -2,14 +2,17 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "conversion/conversion_run.h"
 #include "platform/error.h"
 #include "platform/xml/document.h"
 
-// Shared helpers of the core tests: a temporary Wine-style drive and info-file builders.
+// What the tests share: temporary folders and Wine-style drives, info files, and a drive D:
+// with an info file and the declaration its header names.
 namespace kovrel::test {
 
 // A fresh temporary folder, removed with everything in it at the end of its scope.
@@ -36,11 +39,9 @@ class TempDrive {
     TempDrive(const TempDrive&) = delete;
     TempDrive& operator=(const TempDrive&) = delete;
 
-    // The host folder of the first letter's drive.
+    // The host folder of the first letter's drive, or of a letter given (either case).
     std::filesystem::path root() const { return rootOf(firstLetter_); }
-    // The host folder of a letter given to the constructor (either case).
     std::filesystem::path rootOf(char letter) const;
-    // The prefix's dosdevices folder, for tests that add their own entries.
     std::filesystem::path dosdevices() const { return base_.path() / "prefix" / "dosdevices"; }
     // An entry dosdevices/<name> linking to target (any name: "e:", "ab:", "x").
     void link(const std::string& name, const std::filesystem::path& target) const;
@@ -63,28 +64,33 @@ std::string record(std::initializer_list<std::string_view> fields);
 // The 12 header lines of an info file. Values are the file's bytes (code page 857); an empty
 // value is written as one space so that its line keeps the field that the reader needs.
 struct InfoHeader {
-    std::string taxOfficeCode = "034260";
-    std::string periodText = "2023";
-    std::string type = "GELIR";
-    std::string taxNo = "1234567890";
-    std::string surname = "YILMAZ";
-    std::string firstName = "AHMET";
-    std::string identityNo;
-    std::string tradeRegistryNo = "12345";
-    std::string email = "ahmet@example.com";
-    std::string areaCode = "212";
-    std::string phoneNo = "5551234";
-    std::string title = "YILMAZ TICARET";
-    std::string activity = "TOPTAN TICARET";
-    std::string preparerTaxNo = "9876543210";
+    std::string taxOfficeCode = "034260", periodText = "2023", type = "GELIR", taxNo = "1234567890",
+                surname = "YILMAZ", firstName = "AHMET", identityNo = "", tradeRegistryNo = "12345",
+                email = "ahmet@example.com", areaCode = "212", phoneNo = "5551234",
+                title = "YILMAZ TICARET", activity = "TOPTAN TICARET", preparerTaxNo = "9876543210";
 
     std::vector<std::string> lines() const;
 };
 
-// Lines joined with CR LF, the last one included.
+// Lines each followed by CR LF; or a whole info file, header lines then body lines.
 std::string infoFileText(const std::vector<std::string>& lines);
-// A whole info file: header lines then body lines, each ending in CR LF.
 std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body);
+
+// Drive D: and the other drives given, each with an ebyn folder; D: holds the info file.
+struct Scene {
+    explicit Scene(std::string_view letters = "d");
+
+    void writeInfo(std::string_view bytes) const;
+    infofile::HeaderRead read() const;
+    // The host path of the declaration that the info file's header names on a drive.
+    std::filesystem::path declaration(char letter = 'D') const;
+    // Everything in that declaration's folder but the declaration.
+    std::set<std::string> beside(char letter = 'D') const;
+    conversion::RunOutcome run(conversion::RunChoices choices) const;
+
+    const TempDrive drive;
+    const std::string infoPath = "D:\\beyan.txt";
+};
 
 // The cause an operation fails with; empty when it does not fail.
 template <typename Operation>
