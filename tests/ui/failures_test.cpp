@@ -30,8 +30,7 @@ TEST(AltB, DoesWhatTheButtonDoesInEveryState) {
     } cases[] = {
         {"no file", "gelir", nullptr, true, ""},
         {"enterprises listed", "gelir", [](const std::string& saved) { return saved; }, true, ""},
-        {"list without enterprises",
-         "gelir",
+        {"list without enterprises", "gelir",
          [](const std::string&) {
              return "<beyanname><ozel><kazancDetay><ticariKazancBildirimi><ticariKazanclar/>"
                     "</ticariKazancBildirimi></kazancDetay></ozel></beyanname>";
@@ -52,9 +51,9 @@ TEST(AltB, DoesWhatTheButtonDoesInEveryState) {
         SCOPED_TRACE(c.name);
         WindowHarness harness;
         const std::string info = harness.copyExample(c.example);
-        const fs::path file = harness.declarationFor(info);
+        const fs::path file = harness.declaration();
         if (c.declaration) {
-            harness.convert(info, Mode::CreateNew, "Birinci");
+            harness.convert(Mode::CreateNew, "Birinci");
             test::writeBytes(file, c.declaration(test::readBytes(file)));
         }
         const std::string before = test::readBytes(file);

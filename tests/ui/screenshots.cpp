@@ -2,36 +2,29 @@
 //   kovrel_screenshots <folder>
 // Runs under an X server without a window manager (xvfb-run), so the pictures show the window
 // without a title bar; ImageMagick's import grabs them from the screen.
-#include <wx/app.h>
-#include <wx/init.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "infofile/declaration_header.h"
 #include "window_harness.h"
 
 namespace {
 
-using kovrel::conversion::Mode;
-using kovrel::uitest::WindowHarness;
+using namespace kovrel;
 
 struct Layout {
     const char* file;
     const char* example;
-    bool existingEnterprise;
-    bool newRecord;
+    bool existingEnterprise, newRecord;
 };
 
 bool render(const Layout& layout, const std::filesystem::path& folder) {
-    WindowHarness harness;
+    uitest::WindowHarness harness;
     const std::string info = harness.copyExample(layout.example);
-    if (layout.existingEnterprise) {
-        harness.convert(info, Mode::CreateNew, kovrel::infofile::readDeclarationHeader(info).title);
-    }
-    kovrel::ui::FormMain& window = harness.start(info);
+    if (layout.existingEnterprise)
+        harness.convert(conversion::Mode::CreateNew, harness.read().title);
+    ui::FormMain& window = harness.start(info);
     if (window.ended())
         return false;
     if (layout.newRecord) {
@@ -41,11 +34,11 @@ bool render(const Layout& layout, const std::filesystem::path& folder) {
         window.txtKar->SetValue("12.500,75");
         window.txtPayOrani->SetFocus();
     }
-    kovrel::uitest::pump(500);
-    const wxRect rect = window.GetScreenRect();
-    const std::string command = "import -window root -crop " + std::to_string(rect.width) + "x" +
-                                std::to_string(rect.height) + "+" + std::to_string(rect.x) + "+" +
-                                std::to_string(rect.y) + " +repage '" +
+    uitest::pump(500);
+    const wxRect r = window.GetScreenRect();
+    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                                std::to_string(r.y) + " +repage '" +
                                 (folder / layout.file).string() + "'";
     return std::system(command.c_str()) == 0;
 }
@@ -59,23 +52,18 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
-    wxApp::SetInstance(new wxApp);
-    int toolkitArgc = 1;  // the toolkit would take the folder for an option of its own
-    if (!wxEntryStart(toolkitArgc, argv) || !wxTheApp->CallOnInit())
-        return 2;
-    const Layout layouts[] = {
-        {"window-income-tax.png", "gelir", true, false},
-        {"window-new-enterprise.png", "gelir", true, true},
-        {"window-corporate-tax.png", "kurumlar", false, false},
-    };
-    int result = 0;
-    for (const Layout& layout : layouts) {
-        if (!render(layout, folder)) {
-            std::fprintf(stderr, "could not render %s\n", layout.file);
-            result = 1;
+    // Only the program's name: the toolkit would take the folder for an option of its own.
+    return uitest::withToolkit(1, argv, [&] {
+        int result = 0;
+        for (const Layout& layout :
+             {Layout{"window-income-tax.png", "gelir", true, false},
+              Layout{"window-new-enterprise.png", "gelir", true, true},
+              Layout{"window-corporate-tax.png", "kurumlar", false, false}}) {
+            if (!render(layout, folder)) {
+                std::fprintf(stderr, "could not render %s\n", layout.file);
+                result = 1;
+            }
         }
-    }
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    return result;
+        return result;
+    });
 }

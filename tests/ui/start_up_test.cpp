@@ -47,7 +47,9 @@ TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
         harness.copyExample("gelir");
         test::writeBytes(harness.drive.root() / "kisa.txt", test::infoFileText({"1", "2", "3"}));
         test::writeBytes(harness.drive.root() / "baska.txt", test::infoFileText({}, {}));
-        test::writeBytes(harness.declarationFor("D:\\baska.txt"), kUnreadableDeclaration);
+        test::writeBytes(harness.drive.root() / "ebyn/beyannameler/1234567890" /
+                             "034260_1234567890_GELIR_10_2023.xml",  // baska.txt's
+                         kUnreadableDeclaration);
         for (const char* letter = c.withoutEbyn; *letter; ++letter)
             std::filesystem::remove_all(harness.drive.rootOf(*letter) / "ebyn");
         harness.recorded.answer = c.answer;

@@ -48,10 +48,10 @@ void expectState(const ui::FormMain& window, const WindowState& expected) {
 TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     WindowHarness harness("de");
     const std::string info = harness.copyExample("gelir");
-    harness.convert(info, Mode::CreateNew, "Birinci");
-    harness.convert(info, Mode::AddToExisting, "İkinci Ortaklık");
-    test::writeBytes(harness.declarationFor(info, 'E'), kUnreadableDeclaration);
-    const fs::path file = harness.declarationFor(info);
+    harness.convert(Mode::CreateNew, "Birinci");
+    harness.convert(Mode::AddToExisting, "İkinci Ortaklık");
+    test::writeBytes(harness.declaration('E'), kUnreadableDeclaration);
+    const fs::path file = harness.declaration();
     std::string bytes = test::readBytes(file);
     test::writeBytes(file, bytes.insert(bytes.find("Birinci"), "\x01"));
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
@@ -121,8 +121,8 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
 TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     WindowHarness harness("de");
     const std::string info = harness.copyExample("gelir");
-    harness.convert(info, Mode::CreateNew, "Birinci", 'E');
-    const fs::path file = harness.declarationFor(info, 'E');
+    harness.convert(Mode::CreateNew, "Birinci", 'E');
+    const fs::path file = harness.declaration('E');
     ui::FormMain& window = harness.start(info);
     expectState(window, {true, false, true, false, false, false, true});
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);

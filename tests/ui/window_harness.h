@@ -1,11 +1,10 @@
 #pragma once
 
-#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_run.h"
 #include "support/test_support.h"
 #include "ui/dialogs.h"
 #include "ui/form_main.h"
@@ -19,6 +18,9 @@ inline constexpr const char* kUnreadableDeclaration =
     "<beyanname><ozel><kazancDetay><ticariKazancBildirimi><ticariKazanclar><ticariKazanc/>"
     "</ticariKazanclar></ticariKazancBildirimi></kazancDetay></ozel></beyanname>";
 
+// Runs body with the toolkit started (an X server needed) and stopped after; 2 when it does
+// not start.
+int withToolkit(int argc, char** argv, const std::function<int()>& body);
 // Handles the toolkit's pending events for a while, as the main loop would.
 void pump(int milliseconds = 30);
 // Simulated keys (ASCII only) reach the control with the focus, each let act before the next;
@@ -38,27 +40,22 @@ struct RecordingDialogs {
     std::string shown() const;
 };
 
-class WindowHarness {
+// Drives D: and the others given, each with an ebyn folder.
+class WindowHarness : public test::Scene {
   public:
-    // Drives with an ebyn folder, by letter; the first one also holds the info file.
-    explicit WindowHarness(std::string_view letters = "d");
+    using Scene::Scene;
     ~WindowHarness();
 
-    // Copies an example's beyan.txt to the first drive's root; its path there ("D:\beyan.txt").
-    std::string copyExample(const std::string& name);
-    // The host path of the declaration that an info file names on the given drive.
-    std::filesystem::path declarationFor(const std::string& infoFilePath, char drive = 'D') const;
+    // Copies an example's beyan.txt to D:\ and returns its path there, "D:\beyan.txt".
+    std::string copyExample(const std::string& name) const;
     // Runs the conversion as the button would, to give a drive a declaration to list.
-    void convert(const std::string& infoFilePath, conversion::Mode mode,
-                 const std::string& newTitle, char drive = 'D') const;
+    void convert(conversion::Mode mode, const std::string& newTitle, char letter = 'D') const;
     // Creates the window, runs Form_Load and shows it as the program entry does.
     ui::FormMain& start(const std::string& commandLine);
 
-    test::TempDrive drive;
     RecordingDialogs recorded;
 
   private:
-    char firstLetter_;
     ui::FormMain* window_ = nullptr;
 };
 
