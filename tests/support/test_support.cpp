@@ -18,8 +18,8 @@ char lower(char letter) {
     return static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
 }
 
-// Sets WINEPREFIX to value, or removes it when value is null.
-void setWinePrefix(const std::string* value) {
+// Sets WINEPREFIX to value, or removes it when there is none.
+void setWinePrefix(const std::optional<std::string>& value) {
 #ifdef _WIN32
     _putenv_s("WINEPREFIX", value ? value->c_str() : "");  // an empty value removes it
 #else
@@ -31,15 +31,9 @@ void setWinePrefix(const std::string* value) {
 
 TempFolder::TempFolder() {
     std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate =
-            fs::temp_directory_path() / ("kovrel-test-" + std::to_string(random()));
-        if (fs::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder");
+    do
+        path_ = fs::temp_directory_path() / ("kovrel-test-" + std::to_string(random()));
+    while (!fs::create_directory(path_));
 }
 
 TempFolder::~TempFolder() {
@@ -53,23 +47,19 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ignored);
 }
 
-TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.empty() ? 'd' : letters[0]) {
-    if (const char* old = std::getenv("WINEPREFIX")) {
-        hadPrefix_ = true;
+TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.at(0)) {
+    if (const char* old = std::getenv("WINEPREFIX"))
         oldPrefix_ = old;
-    }
     fs::create_directories(dosdevices());
     for (const char letter : letters) {
-        const fs::path root = rootOf(letter);
-        fs::create_directories(root);
-        link(std::string(1, lower(letter)) + ":", root);
+        fs::create_directories(rootOf(letter));
+        link(std::string(1, lower(letter)) + ":", rootOf(letter));
     }
-    const std::string prefix = (base_.path() / "prefix").string();
-    setWinePrefix(&prefix);
+    setWinePrefix((base_.path() / "prefix").string());
 }
 
 TempDrive::~TempDrive() {
-    setWinePrefix(hadPrefix_ ? &oldPrefix_ : nullptr);
+    setWinePrefix(oldPrefix_);
 }
 
 fs::path TempDrive::rootOf(char letter) const {
@@ -88,11 +78,9 @@ void TempDrive::link(const std::string& name, const fs::path& target) const {
 }
 
 void writeBytes(const fs::path& file, std::string_view bytes) {
-    if (file.has_parent_path())
-        fs::create_directories(file.parent_path());
+    fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw std::runtime_error("cannot write " + file.string());
 }
 
@@ -105,18 +93,15 @@ std::string record(std::initializer_list<std::string_view> fields) {
     std::string line;
     for (const std::string_view field : fields)
         (line += field) += '\xB3';
-    if (!line.empty())
-        line.pop_back();  // the separator after the last field
-    return line;
+    return line.substr(0, line.size() - 1);  // without the separator after the last field
 }
 
 std::vector<std::string> InfoHeader::lines() const {
-    const auto keepField = [](const std::string& value) { return value.empty() ? " " : value; };
     std::vector<std::string> result{record({taxOfficeCode, periodText, type})};
     for (const std::string* value :
          {&taxNo, &surname, &firstName, &identityNo, &tradeRegistryNo, &email, &areaCode, &phoneNo,
           &title, &activity, &preparerTaxNo})
-        result.push_back(keepField(*value));
+        result.push_back(value->empty() ? " " : *value);
     return result;
 }
 
@@ -128,9 +113,7 @@ std::string infoFileText(const std::vector<std::string>& lines) {
 }
 
 std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body) {
-    std::vector<std::string> lines = header.lines();
-    lines.insert(lines.end(), body.begin(), body.end());
-    return infoFileText(lines);
+    return infoFileText(header.lines()) + infoFileText(body);
 }
 
 Scene::Scene(std::string_view letters) : drive(letters) {
@@ -155,15 +138,14 @@ std::set<std::string> Scene::beside(char letter) const {
     const fs::path file = declaration(letter);
     std::set<std::string> names;
     std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(file.parent_path(), ignored)) {
-        if (entry.path() != file)
-            names.insert(entry.path().filename().string());
-    }
+    for (const auto& entry : fs::directory_iterator(file.parent_path(), ignored))
+        names.insert(entry.path().filename().string());
+    names.erase(file.filename().string());
     return names;
 }
 
-conversion::RunOutcome Scene::run(conversion::RunChoices choices) const {
-    return conversion::ConversionRun(read().header, infoPath, std::move(choices));
+conversion::RunOutcome Scene::run(const conversion::RunChoices& choices) const {
+    return conversion::ConversionRun(read().header, infoPath, choices);
 }
 
 std::string compactXml(platform::xml::Node node) {

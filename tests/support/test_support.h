@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -49,8 +50,7 @@ class TempDrive {
   private:
     TempFolder base_;
     char firstLetter_;
-    bool hadPrefix_ = false;
-    std::string oldPrefix_;
+    std::optional<std::string> oldPrefix_;
 };
 
 // Writes bytes exactly as given, creating missing parent folders.
@@ -86,7 +86,7 @@ struct Scene {
     std::filesystem::path declaration(char letter = 'D') const;
     // Everything in that declaration's folder but the declaration.
     std::set<std::string> beside(char letter = 'D') const;
-    conversion::RunOutcome run(conversion::RunChoices choices) const;
+    conversion::RunOutcome run(const conversion::RunChoices& choices) const;
 
     const TempDrive drive;
     const std::string infoPath = "D:\\beyan.txt";
