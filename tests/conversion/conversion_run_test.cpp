@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 using infofile::DeclarationHeader;
 using platform::xml::Document;
 using test::compactXml;
-using test::record;
 
 const std::string kTitle = "Ali \"Kaya\" 'Ltd' & Ortakları";
 const std::string kOtherTitle = "Büyük Ğ Şirketi";
@@ -35,7 +34,7 @@ class ConversionRunTest : public ::testing::Test {
     }
 
     // Writes beyan.txt and returns its header as start-up reads it.
-    DeclarationHeader writeInfo(const std::string& type, const std::vector<std::string>& body,
+    DeclarationHeader writeInfo(const std::string& type, const std::string& body,
                                 test::InfoHeader header = {}) {
         header.type = type;
         scene.writeInfo(test::infoFileText(header, body));
@@ -62,40 +61,30 @@ RunChoices addExisting(const std::string& title) {
 
 // Spaces around fields are trimmed; 4/11 is no performance item and needs no value; a repeated
 // item is appended again; 81 belongs to business summaries only.
-const std::vector<std::string> kIncomeTaxBody{record({"1", "100", "1.000,00", ""}),
-                                              record({" 2 ", " 500 ", " ", "2.000,00 "}),
-                                              record({"3", "600\xDE", "5.000,00", "-1"}),
-                                              record({"4", "1", "7.500,00"}),
-                                              record({"4", "7", "12.000,00"}),
-                                              record({"4", "11"}),
-                                              record({"4", "7", "1"}),
-                                              record({"81", "1"})};
+const std::string kIncomeTaxBody =
+    "1|100|1.000,00|\n 2 | 500 | |2.000,00 \n3|600\xDE|5.000,00|-1\n4|1|7.500,00\n"
+    "4|7|12.000,00\n4|11\n4|7|1\n81|1\n";
 
 // Summary records keep their spaces: a field holds two columns of 15 characters. " 10" is no
 // summary code, so its fields are trimmed first.
-const std::vector<std::string> kBusinessSummaryBody{
-    record({"10", std::string(15, ' ') + "       1.234,50"}),
-    record({"20", "         100,00        200,00 "}),
-    record({"50"}),
-    record({"60", "          1234567" + std::string(13, ' ')}),
-    record({" 10", "          1234567" + std::string(13, ' ')}),
-    record({"81", "125"}),
-    record({"4", "1", "300"})};
+const std::string kTwoColumns = "          1234567             \n";
+const std::string kBusinessSummaryBody = "10|" + std::string(15, ' ') +
+                                         "       1.234,50\n20|         100,00        200,00 \n"
+                                         "50\n60|" +
+                                         kTwoColumns + " 10|" + kTwoColumns + "81|125\n4|1|300\n";
 
 // Footnotes are mapped from code page 857, table values taken as ISO-8859-9.
-const std::vector<std::string> kCorporateTaxBody{
-    record({"1", "100", "", "250"}),    record({"2", "500", "1.234,56", "-7"}),
-    record({"3", "6\xDE", "10", "20"}), record({"11", "Aktif not\x9F"}),
-    record({"12", "Pasif & <not>"}),    record({"13", ""}),
-    record({"4", "1", "5.000"}),        record({"4", "16"}),
-    record({"4", "5", "700"}),          record({"4", "1", "6"})};
+const std::string kCorporateTaxBody =
+    "1|100||250\n2|500|1.234,56|-7\n3|6\xDE|10|20\n11|Aktif not\x9F\n12|Pasif & <not>\n13|\n"
+    "4|1|5.000\n4|16\n4|5|700\n4|1|6\n";
 
 // Every saved file is ISO-8859-9 with CR LF line ends (so that cleaning changes nothing); its
 // header holds the info file's values, each escaped exactly once, the identity twice; its
 // sections hold the records. The type is compared in upper case; an identity number that is
 // not 11 characters long does not name the folder.
 TEST_F(ConversionRunTest, CompletedRunsSaveTheRecords) {
-    const test::InfoHeader info{.surname = std::string("\x9E") + "AH\x98N & Co",  // ŞAHİN, cp857
+    // The surname is ŞAHİN in code page 857.
+    const test::InfoHeader info{.surname = "\x9E\x41H\x98N & Co",
                                 .firstName = "<Ali>",
                                 .identityNo = "12345678901&",
                                 .tradeRegistryNo = "R\"1'<",
@@ -110,13 +99,11 @@ TEST_F(ConversionRunTest, CompletedRunsSaveTheRecords) {
     RunChoices everyField = createNew(kTitle);
     everyField.fields = {kTitle, "", "50", "1.000,00", "0,00", "15,00"};
     const std::string u = "<unvani>" + kTitle + "</unvani>";
-    const std::vector<std::string> emptyLines{record({"1", "100", "1", ""}), "",
-                                              record({"", "x", "y"}),        "   ",
-                                              record({" ", "1", "2", "3"}),  ""};
+    const std::string emptyLines = "1|100|1|\n\n|x|y\n   \n |1|2|3\n\n";
     const struct {
         const char* name;
         std::string type;
-        std::vector<std::string> body;
+        std::string body;
         RunChoices choices;
         bool oldFile;
         const char* section;
@@ -205,8 +192,7 @@ TEST_F(ConversionRunTest, CompletedRunsSaveTheRecords) {
 }
 
 TEST_F(ConversionRunTest, AddForAnExistingEnterpriseKeepsEverythingElse) {
-    writeInfo("GELIR", {record({"1", "100", "5", "6"}), record({"3", "610", "7", "8"}),
-                        record({"4", "2", "50"})});
+    writeInfo("GELIR", "1|100|5|6\n3|610|7|8\n4|2|50\n");
     test::writeBytes(scene.declaration(), fixture);
     const auto outcome = scene.run(addExisting(kTitle));
     ASSERT_EQ(outcome.end, RunEnd::Completed) << outcome.cause;
@@ -263,8 +249,7 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
     RunChoices addNew = createNew("T", Mode::AddToExisting);
     const RunChoices duplicate = createNew(kOtherTitle, Mode::AddToExisting);
 
-    const std::vector<std::string> shortRecord{record({"1", "100", "1", "2"}),
-                                               record({"1", "100", "5"})};
+    const std::string shortRecord = "1|100|1|2\n1|100|5\n";
     const std::string none = "<beyanname><ozel/></beyanname>";
     const struct {
         const char* name;
@@ -273,7 +258,7 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
         RunEnd end;
         std::string causePart;
         std::string type = "GELIR";  // of the info file
-        std::vector<std::string> body = kIncomeTaxBody;
+        std::string body = kIncomeTaxBody;
         std::string infoPath = "D:\\beyan.txt";
     } cases[] = {
         {"no ticariKazanclar for a new record", none, addNew, RunEnd::Failed,
@@ -291,8 +276,9 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
          "GELIR", kIncomeTaxBody, "D:\\kisa.txt"},
         {"duplicate title", fixture, duplicate, RunEnd::DuplicateTitle, ""},
     };
-    test::writeBytes(scene.drive.root() / "kisa.txt",
-                     test::infoFileText({record({"1", "2023", "GELIR"}), "2", "3"}));
+    test::writeBytes(scene.drive.root() / "kisa.txt", test::infoFileText({"1\xB3"
+                                                                          "2023\xB3GELIR",
+                                                                          "2", "3"}));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto header = writeInfo(c.type, c.body);

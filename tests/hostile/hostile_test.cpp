@@ -1,6 +1,5 @@
-// The real converter as a child process on a temporary drive D:, beside an info file whose
-// header leads to the declaration: a hostile info file, file system faults, a full disk and
-// kills at random moments. The declaration is always the old one or the complete new one.
+// The real converter as a child process on a temporary drive D: under a hostile info file, file
+// system faults, a full disk and kills: the declaration is always the old or the complete new one.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
@@ -39,8 +38,7 @@ struct ConverterEnd {
     std::string err;
 };
 
-// Waits for the process to end. A forked child's peak counts the pages this process held at the
-// fork too: a few hundred megabytes at most.
+// A forked child's peak counts the pages this process held at the fork too: a few hundred MB.
 ConverterEnd reap(pid_t pid) {
     ConverterEnd end;
     rusage usage{};
@@ -50,16 +48,16 @@ ConverterEnd reap(pid_t pid) {
     return end;
 }
 
-// A corporate tax return of that many asset rows and the lines given, its declaration as an
-// earlier run left it; the taxpayer's surname holds Turkish letters (code page 857).
+// A corporate tax return of that many asset rows and more lines, its declaration as an earlier
+// run left it; the surname holds Turkish letters.
 struct ConverterScene : test::Scene {
-    explicit ConverterScene(int rows = 1, const std::vector<std::string>& more = {}) {
+    explicit ConverterScene(int rows = 1, const std::string& more = "") {
         test::InfoHeader header{
             .type = "KURUMLAR", .taxNo = "3456789012", .surname = "\x9E\x41H\x98N"};
-        std::vector<std::string> body;
+        std::string body;
         for (int i = 0; i < rows; ++i)
-            body.push_back(test::record({"1", std::to_string(100 + i), "1.000,00", "2,00"}));
-        body.insert(body.end(), more.begin(), more.end());
+            body += "1|" + std::to_string(100 + i) + "|1.000,00|2,00\n";
+        body += more;
         writeInfo(test::infoFileText(header, body));
         before = conversion::writeDeclarationSkeleton(read().header);
         place(before);
@@ -68,9 +66,8 @@ struct ConverterScene : test::Scene {
     void place(std::string_view bytes) const { test::writeBytes(declaration(), bytes); }
     std::string onDisk() const { return test::readBytes(declaration()); }
 
-    // kovrel-convert --drive D --mode add on the info file, its output to /dev/null and its
-    // messages to errFd (/dev/null when -1); beyond fileSize a write fails with EFBIG, as on a
-    // full disk.
+    // kovrel-convert --drive D --mode add, its messages to errFd (or nowhere); beyond fileSize a
+    // write fails with EFBIG, as on a full disk.
     pid_t startConverter(int errFd = -1, rlim_t fileSize = RLIM_INFINITY) const {
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -107,16 +104,15 @@ struct ConverterScene : test::Scene {
     std::string before;
 };
 
-// Under AddressSanitizer a peak holds shadow memory and freed blocks in quarantine, and a file
-// of a hundred megabytes takes minutes: those are measured in the normal build.
+// Under AddressSanitizer a peak holds shadow memory and quarantine, and 100 MB take minutes.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kUnderAddressSanitizer = true;
 #else
 constexpr bool kUnderAddressSanitizer = false;
 #endif
 
-// The run failed: exit status 1, the message, then one line of cause holding causePart and
-// nothing more (a sanitizer's report would be more), at a peak below 1 GB.
+// Exit status 1, the message, one line of cause holding causePart (a sanitizer's report would
+// be more), a peak below 1 GB.
 void expectRunFailed(const ConverterEnd& end, std::string_view causePart) {
     std::cout << "[ memory   ] peak " << end.peakRssKb / 1024 << " MB\n";
     ASSERT_TRUE(WIFEXITED(end.status)) << "the converter crashed\n" << end.err;
@@ -129,19 +125,17 @@ void expectRunFailed(const ConverterEnd& end, std::string_view causePart) {
     EXPECT_LT(kUnderAddressSanitizer ? 0 : end.peakRssKb, 1'000'000'000L / 1024);
 }
 
-// A value beyond the XML parser's text limit was once saved into a declaration that did not
-// load. Far beyond what the fuzzers try: refused, memory bounded, the declaration untouched.
+// A value beyond the XML parser's text limit was once saved into a declaration that did not load.
 TEST(HostileInput, InfoValueOf100MBIsRefusedAndLeavesTheDeclaration) {
     if (kUnderAddressSanitizer)
         GTEST_SKIP() << "a hundred megabytes: measured in the normal build";
-    const ConverterScene scene(1, {test::record({"12", std::string(100u << 20, 'a')})});
+    const ConverterScene scene(1, "12|" + std::string(100u << 20, 'a') + "\n");
     expectRunFailed(scene.runConverter(), "14. satır: Bir değer 104857600 bayt");
     EXPECT_TRUE(scene.onDisk() == scene.before) << "a failed run changed the declaration";
     EXPECT_TRUE(scene.beside().empty());
 }
 
-// Clears the effective capabilities of the (single-threaded) test process, or gives back those
-// it is permitted: permission bits then bind even for root, as the tests run in CI containers.
+// Without effective capabilities permission bits bind even for root (CI containers run as root).
 bool setEffectiveCapabilities(bool permitted) {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2]{};
@@ -153,11 +147,10 @@ bool setEffectiveCapabilities(bool permitted) {
 }
 
 // What the run may not write: the declaration, its folder, or (the folder removed) the folder
-// where the taxpayer's folder would be made.
+// that would hold it. Only the save failed when the folders stand: the user may try again.
 enum class Denied { Declaration, Folder, NewFolder };
 
 TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
-    // Only the save failed when the folders stand: the window then lets the user try again.
     using conversion::RunEnd;
     const std::tuple<const char*, Denied, Mode, RunEnd> cases[] = {
         {"read-only declaration", Denied::Declaration, Mode::AddToExisting, RunEnd::SaveFailed},
@@ -211,11 +204,10 @@ TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
     }
 }
 
-// The converter killed at random moments of a run, many times over: afterwards the declaration
-// is always either the one from before or the complete new one, at most one temporary file of
-// an interrupted save lies beside it, and the next run that completes clears that away.
-// KOVREL_KILL_COUNT sets the number of kills (default 40, enough for CI); KOVREL_KILL_SEED
-// repeats a sequence of moments.
+// The converter killed at random moments: the declaration is the old or the complete new one, at
+// most one temporary file of an interrupted save lies beside it, and the next completed run
+// clears it. KOVREL_KILL_COUNT sets the number of kills (default 40), KOVREL_KILL_SEED repeats
+// a sequence of moments.
 
 using Clock = std::chrono::steady_clock;
 using Micros = std::chrono::microseconds;
@@ -232,8 +224,7 @@ bool ended(pid_t pid) {
            info.si_pid == pid;
 }
 
-// Until the run has ended or, when earlier is given, a file not among those lies beside the
-// declaration: the save has begun.
+// Until the run has ended or, given earlier, a file not among those lies beside: the save began.
 void await(const ConverterScene& scene, pid_t converter, std::optional<Names> earlier = {}) {
     while (!ended(converter)) {
         const Names now = scene.beside();
@@ -250,8 +241,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     const ConverterScene scene(20000);  // long enough to be hit anywhere
     const std::string& before = scene.before;
 
-    // Undisturbed runs give the new declaration and the lengths of a run and of its save; the
-    // shortest of three, as the first runs from a cold cache.
+    // Undisturbed runs give the new declaration and the lengths of a run and of its save.
     long runLength = LONG_MAX, saveLength = LONG_MAX;
     for (int i = 0; i < 3; ++i) {
         scene.place(before);

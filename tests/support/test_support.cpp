@@ -89,15 +89,8 @@ std::string readBytes(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string record(std::initializer_list<std::string_view> fields) {
-    std::string line;
-    for (const std::string_view field : fields)
-        (line += field) += '\xB3';
-    return line.substr(0, line.size() - 1);  // without the separator after the last field
-}
-
 std::vector<std::string> InfoHeader::lines() const {
-    std::vector<std::string> result{record({taxOfficeCode, periodText, type})};
+    std::vector<std::string> result{taxOfficeCode + "\xB3" + periodText + "\xB3" + type};
     for (const std::string* value :
          {&taxNo, &surname, &firstName, &identityNo, &tradeRegistryNo, &email, &areaCode, &phoneNo,
           &title, &activity, &preparerTaxNo})
@@ -112,8 +105,14 @@ std::string infoFileText(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body) {
-    return infoFileText(header.lines()) + infoFileText(body);
+std::string infoFileText(const InfoHeader& header, const std::string& records) {
+    std::string text = infoFileText(header.lines());
+    for (const char c : records) {
+        if (c == '\n')
+            text += '\r';
+        text += c == '|' ? '\xB3' : c;
+    }
+    return text;
 }
 
 Scene::Scene(std::string_view letters) : drive(letters) {

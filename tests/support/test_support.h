@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <initializer_list>
 #include <optional>
 #include <set>
 #include <string>
@@ -58,9 +57,6 @@ void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 // The file's bytes; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& file);
 
-// Fields joined by the info file's separator byte 179: record({"1", "1", "100,00"}).
-std::string record(std::initializer_list<std::string_view> fields);
-
 // The 12 header lines of an info file. Values are the file's bytes (code page 857); an empty
 // value is written as one space so that its line keeps the field that the reader needs.
 struct InfoHeader {
@@ -72,9 +68,10 @@ struct InfoHeader {
     std::vector<std::string> lines() const;
 };
 
-// Lines each followed by CR LF; or a whole info file, header lines then body lines.
+// Lines each followed by CR LF. Or a whole info file: the header, then the records as the file
+// holds them but for '|' standing for the field separator (byte 179) and '\n' for CR LF.
 std::string infoFileText(const std::vector<std::string>& lines);
-std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body);
+std::string infoFileText(const InfoHeader& header, const std::string& records);
 
 // Drive D: and the other drives given, each with an ebyn folder; D: holds the info file.
 struct Scene {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 #include "platform/messages.h"
@@ -13,20 +14,11 @@ namespace fs = std::filesystem;
 namespace messages = kovrel::messages;
 using conversion::Mode;
 
-// Frames shown, options, list and button as the user sees them.
-struct WindowState {
-    bool fraCBO, fraINFO, fraNew, addSelected, addEnabled, listEnabled, buttonEnabled;
-};
-
-// Also: every shown control lies inside the window and has the room its content needs.
-void expectState(const ui::FormMain& window, const WindowState& expected) {
-    EXPECT_EQ(window.fraCBO->IsShown(), expected.fraCBO);
-    EXPECT_EQ(window.fraINFO->IsShown(), expected.fraINFO);
-    EXPECT_EQ(window.fraNew->IsShown(), expected.fraNew);
-    EXPECT_EQ(window.optFO[0]->GetValue(), expected.addSelected);
-    EXPECT_EQ(window.optFO[0]->IsEnabled(), expected.addEnabled);
-    EXPECT_EQ(window.cboORT->IsEnabled(), expected.listEnabled);
-    EXPECT_EQ(window.cmdContinue->IsEnabled(), expected.buttonEnabled);
+// Frames shown (drive and list, corporate note, new record), the add option chosen and enabled,
+// the list and the button enabled; and every shown control inside the window with the room its
+// content needs.
+using State = std::array<bool, 7>;
+State stateOf(const ui::FormMain& window) {
     const wxRect client(window.GetClientSize());
     for (const wxWindow* control : window.Label1->GetParent()->GetChildren()) {
         if (!control->IsShown())
@@ -38,6 +30,10 @@ void expectState(const ui::FormMain& window, const WindowState& expected) {
             EXPECT_GE(control->GetSize().y, control->GetBestSize().y);
         }
     }
+    return {window.fraCBO->IsShown(),       window.fraINFO->IsShown(),
+            window.fraNew->IsShown(),       window.optFO[0]->GetValue(),
+            window.optFO[0]->IsEnabled(),   window.cboORT->IsEnabled(),
+            window.cmdContinue->IsEnabled()};
 }
 
 // The display never writes the declaration: here a read-only one with a control character the
@@ -60,7 +56,7 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     EXPECT_EQ(wxJoin(window.cboORT->GetStrings(), '|').utf8_string(),
               "Yeni Kayıt||Birinci|İkinci Ortaklık");
     EXPECT_EQ(window.cboORT->GetStringSelection(), "Birinci");
-    expectState(window, {true, false, false, true, true, true, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, false, true, true, true, true}));
     window.selectEnterprise(1);  // the empty entry: no choice, so no run even from the program
     EXPECT_FALSE(window.cmdContinue->IsEnabled());
     window.cmdContinue_Click();
@@ -68,7 +64,7 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     EXPECT_FALSE(window.ended());
     focusOn(window.cboORT);
     pressKey(WXK_HOME);  // "Yeni Kayıt"
-    expectState(window, {true, false, true, true, true, true, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, true, true, true, true, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     const struct {
         wxTextCtrl* field;
@@ -94,7 +90,7 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     pressKey(WXK_DOWN);
     EXPECT_EQ(window.cboORT->GetSelection(), 0);
     EXPECT_EQ(window.txtPayOrani->GetValue(), "1.2,5");
-    expectState(window, {true, false, true, false, true, false, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, true, false, true, false, true}));
 
     window.selectDrive(1);
     EXPECT_TRUE(window.lblXMLF->GetLabel().StartsWith("E:\\ebyn\\"));
@@ -124,7 +120,7 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     harness.convert(Mode::CreateNew, "Birinci", 'E');
     const fs::path file = harness.declaration('E');
     ui::FormMain& window = harness.start(info);
-    expectState(window, {true, false, true, false, false, false, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, true, false, false, false, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
 
     focusOn(window.cboDrive);
@@ -160,7 +156,7 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
 TEST(TargetFileTest, CorporateTaxShowsTheNoteInsteadOfTheEnterprises) {
     WindowHarness harness;
     const ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
-    expectState(window, {false, true, false, false, false, true, true});
+    EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
     EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
 }
 
