@@ -11,8 +11,8 @@
 #include "platform/error.h"
 #include "platform/xml/document.h"
 
-// What the tests share: temporary folders and Wine-style drives, info files, and a drive D:
-// with an info file and the declaration its header names.
+// What the tests share: temporary folders, Wine-style drives, info files and a drive D: with an
+// info file and the declaration its header names.
 namespace kovrel::test {
 
 // A fresh temporary folder, removed with everything in it at the end of its scope.
@@ -29,15 +29,12 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
-// Points WINEPREFIX at a temporary prefix whose dosdevices folder holds one link per letter,
-// each to its own empty temporary folder; the previous WINEPREFIX comes back in the destructor.
-// On Windows it makes the folders but no drive letters: tests that use the letters skip there.
+// Points WINEPREFIX, until its end, at a temporary prefix whose dosdevices folder links each
+// letter to an empty folder. On Windows there are no such letters: tests that use them skip there.
 class TempDrive {
   public:
     explicit TempDrive(std::string_view letters = "d");
     ~TempDrive();
-    TempDrive(const TempDrive&) = delete;
-    TempDrive& operator=(const TempDrive&) = delete;
 
     // The host folder of the first letter's drive, or of a letter given (either case).
     std::filesystem::path root() const { return rootOf(firstLetter_); }
@@ -52,13 +49,11 @@ class TempDrive {
     std::optional<std::string> oldPrefix_;
 };
 
-// Writes bytes exactly as given, creating missing parent folders.
+// Writes bytes exactly as given, creating missing folders; reads them (none if it cannot).
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
-// The file's bytes; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& file);
 
-// The 12 header lines of an info file. Values are the file's bytes (code page 857); an empty
-// value is written as one space so that its line keeps the field that the reader needs.
+// The 12 header lines of an info file, in code page 857; an empty value is written as a space.
 struct InfoHeader {
     std::string taxOfficeCode = "034260", periodText = "2023", type = "GELIR", taxNo = "1234567890",
                 surname = "YILMAZ", firstName = "AHMET", identityNo = "", tradeRegistryNo = "12345",
@@ -100,8 +95,7 @@ std::string failureOf(Operation&& operation) {
     return {};
 }
 
-// An element and its subtree as compact XML without layout, texts as they are (UTF-8, not
-// escaped): "<a><b>x</b><c/></a>". Easy to compare with an expected tree written by hand.
+// An element's subtree without layout, texts as they are (UTF-8, not escaped): "<a><b>x</b></a>".
 std::string compactXml(platform::xml::Node node);
 
 }  // namespace kovrel::test

@@ -9,8 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/form_main.h"
 
-// The window on a temporary drive table, with a dialog seam that records what the window shows
-// and answers the input box.
+// The window on temporary drives, its dialogs recorded and its input box answered.
 namespace kovrel::uitest {
 
 // An enterprise record without a child: its title, and so the list, cannot be read.
@@ -18,8 +17,7 @@ inline constexpr const char* kUnreadableDeclaration =
     "<beyanname><ozel><kazancDetay><ticariKazancBildirimi><ticariKazanclar><ticariKazanc/>"
     "</ticariKazanclar></ticariKazancBildirimi></kazancDetay></ozel></beyanname>";
 
-// Runs body with the toolkit started (an X server needed) and stopped after; 2 when it does
-// not start.
+// Runs body with the toolkit started (an X server needed); 2 when it does not start.
 int withToolkit(int argc, char** argv, const std::function<int()>& body);
 // Handles the toolkit's pending events for a while, as the main loop would.
 void pump(int milliseconds = 30);
@@ -35,20 +33,18 @@ struct RecordingDialogs {
     std::optional<std::string> answer;  // what the input box returns; nothing = cancelled
     int endRequests = 0;
 
-    // A line for each message: "!" (critical), "w" (warning) or "i", its text, and " +" when it
-    // has a cause.
+    // A line a message: "!" (critical), "w" (warning) or "i", its text, " +" with a cause.
     std::string shown() const;
 };
 
-// Drives D: and the others given, each with an ebyn folder.
 class WindowHarness : public test::Scene {
   public:
     using Scene::Scene;
     ~WindowHarness();
 
-    // Copies an example's beyan.txt to D:\ and returns its path there, "D:\beyan.txt".
+    // Copies an example's beyan.txt to D:\ and returns its path there.
     std::string copyExample(const std::string& name) const;
-    // Runs the conversion as the button would, to give a drive a declaration to list.
+    // Runs a conversion, to give a drive a declaration to list.
     void convert(conversion::Mode mode, const std::string& newTitle, char letter = 'D') const;
     // Creates the window, runs Form_Load and shows it as the program entry does.
     ui::FormMain& start(const std::string& commandLine);
