@@ -3,15 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/messages.h"
-#include "platform/xml/document.h"
 #include "support/test_support.h"
 
 namespace kovrel::cli {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <optional>
 
 #include "conversion/enterprise.h"
 #include "fuzz_check.h"

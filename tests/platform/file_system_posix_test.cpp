@@ -2,8 +2,6 @@
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "platform/file_system.h"
 #include "support/test_support.h"
 

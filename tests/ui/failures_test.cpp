@@ -2,10 +2,7 @@
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
 
-#include <filesystem>
-
 #include "platform/messages.h"
-#include "platform/xml/document.h"
 #include "ui/window_texts.h"
 #include "window_harness.h"
 

@@ -4,8 +4,6 @@
 // without a title bar; ImageMagick's import grabs them from the screen.
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <tuple>
 
 #include "window_harness.h"
