@@ -1,6 +1,5 @@
 #include "support/test_support.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -13,10 +12,6 @@
 namespace kovrel::test {
 namespace fs = std::filesystem;
 namespace {
-
-char lower(char letter) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-}
 
 // Sets WINEPREFIX to value, or removes it when there is none.
 void setWinePrefix(const std::optional<std::string>& value) {
@@ -53,7 +48,7 @@ TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.at(0)) {
     fs::create_directories(dosdevices());
     for (const char letter : letters) {
         fs::create_directories(rootOf(letter));
-        link(std::string(1, lower(letter)) + ":", rootOf(letter));
+        link(std::string(1, letter) + ":", rootOf(letter));
     }
     setWinePrefix((base_.path() / "prefix").string());
 }
@@ -63,7 +58,7 @@ TempDrive::~TempDrive() {
 }
 
 fs::path TempDrive::rootOf(char letter) const {
-    return base_.path() / (std::string("drive-") + lower(letter));
+    return base_.path() / (std::string("drive-") + letter);
 }
 
 void TempDrive::link(const std::string& name, const fs::path& target) const {

@@ -30,13 +30,14 @@ class TempFolder {
 };
 
 // Points WINEPREFIX, until its end, at a temporary prefix whose dosdevices folder links each
-// letter to an empty folder. On Windows there are no such letters: tests that use them skip there.
+// letter (lower case) to an empty folder. On Windows there are no such letters: tests that use
+// them skip there.
 class TempDrive {
   public:
     explicit TempDrive(std::string_view letters = "d");
     ~TempDrive();
 
-    // The host folder of the first letter's drive, or of a letter given (either case).
+    // The host folder of the first letter's drive, or of a letter given.
     std::filesystem::path root() const { return rootOf(firstLetter_); }
     std::filesystem::path rootOf(char letter) const;
     std::filesystem::path dosdevices() const { return base_.path() / "prefix" / "dosdevices"; }
