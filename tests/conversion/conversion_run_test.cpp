@@ -38,23 +38,21 @@ class ConversionRunTest : public ::testing::Test {
         return scene.read().header;
     }
 
+    static RunChoices withoutEnterprise(Mode mode) {
+        return {"D", mode, {}, {}, false};
+    }
+    static RunChoices createNew(const std::string& title, Mode mode = Mode::CreateNew) {
+        return {"D", mode, EnterpriseChoice::newRecord(), {title, "Toptan", "", "", "", ""}, false};
+    }
+    static RunChoices addExisting(const std::string& title) {
+        return {"D", Mode::AddToExisting, EnterpriseChoice::existing(title), {}, false};
+    }
+
     const test::Scene scene;
     const fs::path beyannameler = scene.drive.root() / "ebyn" / "beyannameler";
     const std::string fixture =
         test::readBytes(fs::path(KOVREL_TEST_DATA) / "conversion" / "gelir_two_enterprises.xml");
 };
-
-RunChoices withoutEnterprise(Mode mode) {
-    return {"D", mode, {}, {}, false};
-}
-
-RunChoices createNew(const std::string& title, Mode mode = Mode::CreateNew) {
-    return {"D", mode, EnterpriseChoice::newRecord(), {title, "Toptan", "", "", "", ""}, false};
-}
-
-RunChoices addExisting(const std::string& title) {
-    return {"D", Mode::AddToExisting, EnterpriseChoice::existing(title), {}, false};
-}
 
 // Spaces around fields are trimmed; 4/11 is no performance item and needs no value; a repeated
 // item is appended again; 81 belongs to business summaries only.

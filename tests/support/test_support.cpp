@@ -57,10 +57,6 @@ TempDrive::~TempDrive() {
     setWinePrefix(oldPrefix_);
 }
 
-fs::path TempDrive::rootOf(char letter) const {
-    return base_.path() / (std::string("drive-") + letter);
-}
-
 void TempDrive::link(const std::string& name, const fs::path& target) const {
 #ifdef _WIN32
     // A Windows process keeps the drive letters it was started with, and "d:" is no file name
@@ -115,14 +111,6 @@ Scene::Scene(std::string_view letters) : drive(letters) {
         fs::create_directories(drive.rootOf(letter) / "ebyn");
 }
 
-void Scene::writeInfo(std::string_view bytes) const {
-    writeBytes(drive.root() / "beyan.txt", bytes);
-}
-
-infofile::HeaderRead Scene::read() const {
-    return infofile::readDeclarationHeader(infoPath);
-}
-
 fs::path Scene::declaration(char letter) const {
     const std::string root = conversion::ebynRoot(std::string(1, letter));
     return platform::hostPath(conversion::targetXmlPath(root, read().header));
@@ -136,10 +124,6 @@ std::set<std::string> Scene::beside(char letter) const {
         names.insert(entry.path().filename().string());
     names.erase(file.filename().string());
     return names;
-}
-
-conversion::RunOutcome Scene::run(const conversion::RunChoices& choices) const {
-    return conversion::ConversionRun(read().header, infoPath, choices);
 }
 
 std::string compactXml(platform::xml::Node node) {

@@ -39,7 +39,9 @@ class TempDrive {
 
     // The host folder of the first letter's drive, or of a letter given.
     std::filesystem::path root() const { return rootOf(firstLetter_); }
-    std::filesystem::path rootOf(char letter) const;
+    std::filesystem::path rootOf(char letter) const {
+        return base_.path() / (std::string("drive-") + letter);
+    }
     std::filesystem::path dosdevices() const { return base_.path() / "prefix" / "dosdevices"; }
     // An entry dosdevices/<name> linking to target (any name: "e:", "ab:", "x").
     void link(const std::string& name, const std::filesystem::path& target) const;
@@ -73,13 +75,15 @@ std::string infoFileText(const InfoHeader& header, const std::string& records);
 struct Scene {
     explicit Scene(std::string_view letters = "d");
 
-    void writeInfo(std::string_view bytes) const;
-    infofile::HeaderRead read() const;
+    void writeInfo(std::string_view bytes) const { writeBytes(drive.root() / "beyan.txt", bytes); }
+    infofile::HeaderRead read() const { return infofile::readDeclarationHeader(infoPath); }
     // The host path of the declaration that the info file's header names on a drive.
     std::filesystem::path declaration(char letter = 'D') const;
     // Everything in that declaration's folder but the declaration.
     std::set<std::string> beside(char letter = 'D') const;
-    conversion::RunOutcome run(const conversion::RunChoices& choices) const;
+    conversion::RunOutcome run(const conversion::RunChoices& choices) const {
+        return conversion::ConversionRun(read().header, infoPath, choices);
+    }
 
     const TempDrive drive;
     const std::string infoPath = "D:\\beyan.txt";
