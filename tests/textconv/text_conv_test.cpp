@@ -12,11 +12,11 @@
 namespace kovrel::textconv {
 namespace {
 
+#if __has_include(<iconv.h>)
 std::string byteText(int byte) {
     return std::string(1, static_cast<char>(byte));
 }
 
-#if __has_include(<iconv.h>)
 // The byte's character in a code page as the C library reads it (UTF-8), or "" without one.
 std::string inCodePage(const char* codePage, int byte) {
     const iconv_t cd = iconv_open("UTF-8", codePage);
