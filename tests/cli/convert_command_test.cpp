@@ -3,15 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/messages.h"
-#include "platform/xml/document.h"
 #include "support/test_support.h"
 
 namespace kovrel::cli {
@@ -44,11 +39,10 @@ class ConvertTest : public ::testing::Test {
 #ifdef _WIN32
         GTEST_SKIP() << "a Windows process keeps the drive letters it was started with";
 #endif
-        fs::create_directories(drive_.root() / "ebyn");
     }
 
-    test::TempDrive drive_{"d"};
-    const fs::path beyannameler = drive_.root() / "ebyn" / "beyannameler";
+    const test::Scene scene;
+    const fs::path beyannameler = scene.drive.root() / "ebyn" / "beyannameler";
     const std::string gelir = KOVREL_EXAMPLES "/gelir/beyan.txt";
     const std::string kurumlar = KOVREL_EXAMPLES "/kurumlar/beyan.txt";
 };
@@ -185,103 +179,65 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
     for (int line = 0; line < 11; ++line)
         elevenEnd = text.find("\r\n", elevenEnd) + 2;
     const std::string firstEleven = text.substr(0, elevenEnd);
-    ASSERT_EQ(convert({gelir}).status, kSaved);
-    const fs::path declaration =
-        beyannameler / "12345678901" / "034250_12345678901_GELIR_10_2026.xml";
+    const std::string utf8 =
+        "034250\u2502"
+        "2026\u2502GELIR\r\n" +
+        std::string(11 * 4, 'x').replace(0, 2, "\u015E\r");
+    scene.writeInfo(text);
+    ASSERT_EQ(convert({scene.infoPath}).status, kSaved);
+    const fs::path declaration = scene.declaration();
     const std::string saved = test::readBytes(declaration);
     const auto cutAt = [&](const char* marker) { return saved.substr(0, saved.find(marker)); };
-    const std::string infoPath = (drive_.root() / "beyan.txt").string();
     const std::string declarationPath =
         "D:\\ebyn\\beyannameler\\12345678901\\034250_12345678901_GELIR_10_2026.xml";
+    const std::string unreadable = messages::kInfoFileUnreadable;
     const struct {
         const char* name;
-        std::string info;         // beyan.txt; the example when empty
-        std::string declaration;  // the file the run targets; the saved one when empty
-        Texts args;
+        std::string info, declaration;  // beyan.txt, and the file the run targets
         int status;
-        const char* headline;
-        std::string fact;  // what the cause must name
+        std::string headline, fact;  // the fact: what the cause must name
+        const char* option = nullptr;
     } cases[] = {
-        {"empty info file", "", "", {}, kUsage, messages::kInfoFileUnreadable, "boş"},
-        {"binary info file",
-         std::string("\x00\x01\x02", 3),
-         "",
-         {},
-         kUsage,
-         messages::kInfoFileUnreadable,
+        {"empty info file", "", saved, kUsage, unreadable, "boş"},
+        {"binary info file", std::string("\x00\x01\x02", 3), saved, kUsage, unreadable,
          "metin dosyası değil"},
-        {"UTF-16 info file", utf16, "", {}, kUsage, messages::kInfoFileUnreadable, "UTF-16"},
-        {"UTF-8 info file",
-         "034250\u2502"
-         "2026\u2502GELIR\r\n" +
-             std::string(11 * 4, 'x').replace(0, 2, "\u015E\r"),
-         "",
-         {},
-         kUsage,
-         messages::kInfoFileUnreadable,
-         "UTF-8 olarak"},
-        {"eleven lines", firstEleven, "", {}, kUsage, messages::kInfoFileUnreadable, "11 satır"},
-        {"header line without fields",
-         "1\r\n" + text.substr(text.find("\r\n") + 2),
-         "",
-         {},
-         kUsage,
-         messages::kInfoFileUnreadable,
-         "1. satır: 1 alan var; 3 alan"},
+        {"UTF-16 info file", utf16, saved, kUsage, unreadable, "UTF-16"},
+        {"UTF-8 info file", utf8, saved, kUsage, unreadable, "UTF-8 olarak"},
+        {"eleven lines", firstEleven, saved, kUsage, unreadable, "11 satır"},
+        {"header line without fields", "1\r\n" + text.substr(text.find("\r\n") + 2), saved, kUsage,
+         unreadable, "1. satır: 1 alan var; 3 alan"},
         {"record short of fields",
          text + "1\xB3"
                 "100\r\n",
-         "",
-         {},
-         kRunFailed,
-         messages::kRunFailed,
-         "satır: “1” kaydında 2 alan var; 4 alan"},
-        {"declaration cut off inside its list",
-         "",
-         cutAt("<verilenEk>"),
-         {},
-         kUsage,
-         messages::kXmlReadFailed,
+         saved, kRunFailed, messages::kRunFailed, "satır: “1” kaydında 2 alan var; 4 alan"},
+        {"declaration cut off inside its list", text, cutAt("<verilenEk>"), kUsage,
+         messages::kXmlReadFailed, "Dosya yarıda kesilmiş"},
+        {"cut off after it", text, cutAt("</ekler>"), kRunFailed, messages::kRunFailed,
          "Dosya yarıda kesilmiş"},
-        {"cut off after it",
-         "",
-         cutAt("</ekler>"),
-         {},
-         kRunFailed,
-         messages::kRunFailed,
-         "Dosya yarıda kesilmiş"},
-        {"not XML", "", "merhaba", {}, kUsage, messages::kXmlReadFailed, "XML dosyası değil"},
-        {"document type",
-         "",
-         "<!DOCTYPE beyanname>" + saved,
-         {},
-         kUsage,
-         messages::kXmlReadFailed,
+        {"not XML", text, "merhaba", kUsage, messages::kXmlReadFailed, "XML dosyası değil"},
+        {"document type", text, "<!DOCTYPE beyanname>" + saved, kUsage, messages::kXmlReadFailed,
          "DOCTYPE"},
-        {"not XML, created anew", "", "merhaba", {"--mode", "create"}, kSaved, "", ""},
+        {"not XML, created anew", text, "merhaba", kSaved, "", "", "--mode=create"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        test::writeBytes(
-            infoPath, c.info.empty() && std::string(c.name) != "empty info file" ? text : c.info);
-        test::writeBytes(declaration, c.declaration.empty() ? saved : c.declaration);
-        const std::string before = test::readBytes(declaration);
-        Texts args = c.args;
-        args.push_back(infoPath);
-        const auto result = convert(args);
+        scene.writeInfo(c.info);
+        test::writeBytes(declaration, c.declaration);
+        const auto result =
+            convert(c.option ? Texts{c.option, scene.infoPath} : Texts{scene.infoPath});
         EXPECT_EQ(result.status, c.status);
         if (c.status == kSaved) {
-            EXPECT_NE(test::readBytes(declaration), before);
+            EXPECT_NE(test::readBytes(declaration), c.declaration);
             continue;
         }
         ASSERT_GE(result.errLines.size(), 2u);
         EXPECT_EQ(result.errLines[0], c.headline);
         const std::string cause = result.errLines[1];
         EXPECT_THAT(cause, HasSubstr(c.fact));
-        EXPECT_THAT(cause, testing::AnyOf(HasSubstr(infoPath), HasSubstr(declarationPath)));
+        EXPECT_THAT(cause, testing::AnyOf(HasSubstr(scene.infoPath), HasSubstr(declarationPath)));
         for (const char* english : {" line ", " file", " has ", "needs", "cannot", "does not"})
             EXPECT_THAT(cause, testing::Not(HasSubstr(english)));
-        EXPECT_EQ(test::readBytes(declaration), before);
+        EXPECT_EQ(test::readBytes(declaration), c.declaration);
     }
 }
 

@@ -6,14 +6,12 @@
 #include <filesystem>
 
 #include "conversion/conversion_run.h"
-#include "platform/file_system.h"
 #include "support/test_support.h"
 
 namespace kovrel::conversion {
 namespace {
 
 namespace fs = std::filesystem;
-using test::record;
 
 class VersionsTest : public ::testing::Test {
   protected:
@@ -21,18 +19,19 @@ class VersionsTest : public ::testing::Test {
 #ifdef _WIN32
         GTEST_SKIP() << "a Windows process keeps the drive letters it was started with";
 #endif
-        test::writeBytes(drive.root() / "beyan.txt",
-                         test::infoFileText(test::InfoHeader{}, {record({"1", "100", "5", ""})}));
-        header = infofile::readDeclarationHeader(info).header;
+        scene.writeInfo(test::infoFileText(test::InfoHeader{}, "1|100|5|\n"));
     }
     RunEnd run(Mode mode, EnterpriseChoice enterprise, std::string title = "Yeni",
                bool dryRun = false) {
         RunChoices choices{"D", mode, enterprise, {}, dryRun};
         choices.fields.title = title;
-        return ConversionRun(header, info, choices).end;
+        return scene.run(choices).end;
     }
     std::string declaration() const {
-        return test::readBytes(file);
+        return test::readBytes(file());
+    }
+    fs::path file() const {
+        return scene.declaration();
     }
     std::vector<std::string> keptBytes() const {
         std::vector<std::string> bytes;
@@ -41,12 +40,9 @@ class VersionsTest : public ::testing::Test {
         return bytes;
     }
 
-    test::TempDrive drive{"d"};
-    const std::string info = "D:\\beyan.txt";
-    infofile::DeclarationHeader header;
+    test::Scene scene;
     const std::string path =
         "D:\\ebyn\\beyannameler\\1234567890\\034260_1234567890_GELIR_10_2023.xml";
-    const fs::path file = platform::hostPath(path);
 };
 
 // Only a completed run that replaces a declaration keeps what it replaced, newest first.
@@ -93,7 +89,7 @@ TEST_F(VersionsTest, EveryReplacedDeclarationIsKeptAndNothingElse) {
 TEST_F(VersionsTest, TheTwentyNewestStay) {
     std::vector<std::string> replaced;
     for (int i = 0; i < 22; ++i) {
-        if (fs::exists(file))
+        if (fs::exists(file()))
             replaced.insert(replaced.begin(), declaration());
         ASSERT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), std::to_string(i)),
                   RunEnd::Completed);
@@ -106,10 +102,10 @@ TEST_F(VersionsTest, TheTwentyNewestStay) {
 TEST_F(VersionsTest, VersionThatCannotBeWrittenChangesNothing) {
     ASSERT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), "A"), RunEnd::Completed);
     const std::string before = declaration();
-    test::writeBytes(drive.userFolder() / "kovrel", "a file where the folder should be");
+    test::writeBytes(scene.drive.userFolder() / "kovrel", "a file where the folder should be");
     EXPECT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), "B"), RunEnd::SaveFailed);
     EXPECT_EQ(declaration(), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()),
+    EXPECT_EQ(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator()),
               1);
 }
 

@@ -6,9 +6,7 @@
 // A broken promise is a crash the fuzzer records with its input; assert() would vanish in a
 // release build.
 #define FUZZ_CHECK(condition)                                                                  \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                      \
-        }                                                                                      \
-    } while (false)
+    ((condition)                                                                               \
+         ? void()                                                                              \
+         : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), \
+            std::abort()))

@@ -1,57 +1,44 @@
 // The info file as the program reads it: the header reader on the file, and the body's line
 // reading and field splitting on every line (the text mapping works byte by byte, and the core
 // tests try every byte).
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <optional>
+#include <cstdlib>
 #include <sstream>
-#include <string>
-#include <string_view>
 
 #include "fuzz_check.h"
-#include "infofile/declaration_header.h"
 #include "infofile/info_file.h"
+#include "support/test_support.h"
 
 namespace {
 
 using namespace kovrel;
 
-// The reader opens a path; a memory file spares the disk on every input.
-std::string asFilePath(std::string_view bytes) {
-    static const int fd = memfd_create("beyan.txt", 0);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(ftruncate(fd, 0) == 0);
-    FUZZ_CHECK(pwrite(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()));
-    return "/proc/self/fd/" + std::to_string(fd);
-}
-
-bool isPrintableUtf8(std::string_view text) {
-    return std::none_of(text.begin(), text.end(),
-                        [](unsigned char byte) { return byte < 32 || byte == 127; });
-}
-
 void checkHeader(std::string_view bytes) {
-    std::optional<infofile::HeaderRead> read;
+    // The reader opens a path: a file in memory, unless TMPDIR says otherwise.
+    static const auto scene = (::setenv("TMPDIR", "/dev/shm", 0), test::Scene());
+    scene.writeInfo(bytes);
+    infofile::HeaderRead read;
     try {
-        read = infofile::readDeclarationHeader(asFilePath(bytes));
+        read = scene.read();
     } catch (const Error& e) {
         FUZZ_CHECK(*e.what() != '\0');
         return;
     }
-    const auto& h = read->header;
+    const auto& h = read.header;
     FUZZ_CHECK(h.periodText.ends_with(h.year));
     FUZZ_CHECK(h.folderTaxNo == h.taxNo || h.folderTaxNo == h.identityNo);
     FUZZ_CHECK(!h.usesBusinessSummary() || h.declarationType == "GELIR");
-    // Names pass the Turkish mapping: nothing unprintable reaches the declaration.
-    for (const auto* value : {&h.surname, &h.firstName, &h.email, &read->title})
-        FUZZ_CHECK(isPrintableUtf8(*value));
-    for (const auto* value : {&h.surname, &h.firstName, &h.email})
-        FUZZ_CHECK(value->find_first_of("<>\"'") == std::string::npos);
+    // Names pass the Turkish mapping: nothing unprintable or unescaped reaches the declaration.
+    for (const std::string& value : {h.surname, h.firstName, h.email, read.title})
+        FUZZ_CHECK(std::none_of(value.begin(), value.end(),
+                                [](unsigned char byte) { return byte < 32 || byte == 127; }));
+    for (const std::string& value : {h.surname, h.firstName, h.email})
+        FUZZ_CHECK(value.find_first_of("<>\"'") == std::string::npos);
 }
 
+// Lines end at CR LF or a lone CR and hold no CR; together with their ends they are the whole
+// input, and their fields joined by the separator are the line.
 void checkBody(std::string_view bytes) {
     std::istringstream in{std::string(bytes)};
     infofile::LineReader reader(in);
@@ -59,18 +46,17 @@ void checkBody(std::string_view bytes) {
     while (const auto line = reader.next()) {
         FUZZ_CHECK(line->find('\r') == std::string::npos);
         consumed += line->size();
-        if (consumed < bytes.size()) {  // the line end: CR LF or a lone CR
+        if (consumed < bytes.size()) {
             FUZZ_CHECK(bytes[consumed] == '\r');
-            consumed += consumed + 1 < bytes.size() && bytes[consumed + 1] == '\n' ? 2 : 1;
+            consumed += bytes.substr(consumed, 2) == "\r\n" ? 2 : 1;
         }
         const auto fields = infofile::splitFields(*line);
-        FUZZ_CHECK(fields.empty() == line->empty());
-        std::size_t joined = fields.empty() ? 0 : fields.size() - 1;
-        for (const auto& field : fields) {
-            joined += field.size();
-            FUZZ_CHECK(field.find(infofile::kFieldSeparator) == std::string::npos);
-        }
-        FUZZ_CHECK(joined == line->size());
+        const auto separators = std::count(line->begin(), line->end(), infofile::kFieldSeparator);
+        FUZZ_CHECK(fields.size() == (line->empty() ? 0 : static_cast<std::size_t>(separators) + 1));
+        std::string joined;
+        for (const auto& field : fields)
+            (joined += field) += infofile::kFieldSeparator;
+        FUZZ_CHECK(fields.empty() || joined == *line + infofile::kFieldSeparator);
     }
     FUZZ_CHECK(consumed == bytes.size());
 }

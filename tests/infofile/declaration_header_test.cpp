@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
+#include <sstream>
 
+#include "infofile/info_file.h"
 #include "support/test_support.h"
 #include "textconv/text_conv.h"
 
@@ -34,29 +34,45 @@ TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
               "areti");
 }
 
-TEST(ReadDeclarationHeader, ShortHeaderFailsWithItsCause) {
+// Lines 2 to 12 need their one field, the last line too. (Headers too short otherwise are the
+// converter's failure table.)
+TEST(ReadDeclarationHeader, EmptyHeaderLineFailsWithItsNumber) {
     const test::TempFolder folder;
-    const std::vector<std::string> full = test::InfoHeader{}.lines();
-    const auto replaced = [&](std::size_t lineIndex, const std::string& line) {
-        std::vector<std::string> lines = full;
-        lines[lineIndex] = line;
-        return test::infoFileText(lines);
-    };
-    const auto firstEleven = test::infoFileText({full.begin(), full.begin() + 11});
-    const struct {
-        std::string bytes, cause;
-    } cases[] = {
-        {firstEleven, "11 satır; başlığı için en az 12 satır"},
-        {firstEleven + "\r\n", "12. satır: 0 alan var; 1 alan gerekiyor"},
-        {replaced(0, test::record({"034260", "2023"})), "1. satır: 2 alan var; 3 alan"},
-        {replaced(6, ""), "7. satır"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.cause);
-        test::writeBytes(folder.path() / "beyan.txt", c.bytes);
+    for (const auto& [index, cause] : {std::pair{6, "7. satır: 0 alan var; 1 alan gerekiyor"},
+                                       std::pair{11, "12. satır: 0 alan var; 1 alan gerekiyor"}}) {
+        std::vector<std::string> lines = test::InfoHeader{}.lines();
+        lines[static_cast<std::size_t>(index)].clear();
+        test::writeBytes(folder.path() / "beyan.txt", test::infoFileText(lines));
         const std::string error =
             test::failureOf([&] { readDeclarationHeader((folder.path() / "beyan.txt").string()); });
-        EXPECT_NE(error.find(c.cause), std::string::npos) << error;
+        EXPECT_NE(error.find(cause), std::string::npos) << error;
+    }
+}
+
+// A lone CR ends a line as CR LF does; a lone LF is part of the line.
+TEST(LineReader, LineEndsAndLineNumbers) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"empty input has no lines", "", {}},
+        {"CR LF and lone CR", "a\r\nb\rc\r", {"a", "b", "c"}},
+        {"lone LF stays in the line", "a\nb\r\nc\n", {"a\nb", "c\n"}},
+        {"last line without line end", "a\r\nb", {"a", "b"}},
+        {"CR then CR LF", "a\r\r\nb", {"a", "", "b"}},
+        {"NUL is an ordinary byte", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::istringstream in(c.bytes);
+        LineReader reader(in);
+        std::vector<std::string> lines;
+        while (auto line = reader.next())
+            lines.push_back(*line);
+        EXPECT_EQ(lines, c.lines);
+        EXPECT_EQ(reader.lineNumber(), c.lines.size());
+        EXPECT_TRUE(reader.atEnd());
     }
 }
 

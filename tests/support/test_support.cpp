@@ -1,22 +1,20 @@
 #include "support/test_support.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
 
+#include "conversion/target_path.h"
+#include "platform/file_system.h"
+
 namespace kovrel::test {
 namespace fs = std::filesystem;
 namespace {
 
-char lower(char letter) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-}
-
-// Sets a variable of the environment, or removes it when value is null.
-void setVariable(const char* name, const std::string* value) {
+// Sets a variable of the environment, or removes it when there is none.
+void setVariable(const char* name, const std::optional<std::string>& value) {
 #ifdef _WIN32
     _putenv_s(name, value ? value->c_str() : "");  // an empty value removes it
 #else
@@ -35,15 +33,9 @@ constexpr const char* kUserFolderVariable = "XDG_STATE_HOME";
 
 TempFolder::TempFolder() {
     std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate =
-            fs::temp_directory_path() / ("kovrel-test-" + std::to_string(random()));
-        if (fs::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder");
+    do
+        path_ = fs::temp_directory_path() / ("kovrel-test-" + std::to_string(random()));
+    while (!fs::create_directory(path_));
 }
 
 TempFolder::~TempFolder() {
@@ -57,30 +49,23 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ignored);
 }
 
-TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.empty() ? 'd' : letters[0]) {
+TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.at(0)) {
     for (const char* name : {"WINEPREFIX", kUserFolderVariable}) {
         const char* old = std::getenv(name);
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     }
-    const std::string userFolder = (base_.path() / "user").string();
-    setVariable(kUserFolderVariable, &userFolder);
+    setVariable(kUserFolderVariable, userFolder().string());
     fs::create_directories(dosdevices());
     for (const char letter : letters) {
-        const fs::path root = rootOf(letter);
-        fs::create_directories(root);
-        link(std::string(1, lower(letter)) + ":", root);
+        fs::create_directories(rootOf(letter));
+        link(std::string(1, letter) + ":", rootOf(letter));
     }
-    const std::string prefix = (base_.path() / "prefix").string();
-    setVariable("WINEPREFIX", &prefix);
+    setVariable("WINEPREFIX", (base_.path() / "prefix").string());
 }
 
 TempDrive::~TempDrive() {
     for (const auto& [name, value] : saved_)
-        setVariable(name, value ? &*value : nullptr);
-}
-
-fs::path TempDrive::rootOf(char letter) const {
-    return base_.path() / (std::string("drive-") + lower(letter));
+        setVariable(name, value);
 }
 
 void TempDrive::link(const std::string& name, const fs::path& target) const {
@@ -95,11 +80,9 @@ void TempDrive::link(const std::string& name, const fs::path& target) const {
 }
 
 void writeBytes(const fs::path& file, std::string_view bytes) {
-    if (file.has_parent_path())
-        fs::create_directories(file.parent_path());
+    fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out)
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
         throw std::runtime_error("cannot write " + file.string());
 }
 
@@ -108,22 +91,12 @@ std::string readBytes(const fs::path& file) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string record(std::initializer_list<std::string_view> fields) {
-    std::string line;
-    for (const std::string_view field : fields)
-        (line += field) += '\xB3';
-    if (!line.empty())
-        line.pop_back();  // the separator after the last field
-    return line;
-}
-
 std::vector<std::string> InfoHeader::lines() const {
-    const auto keepField = [](const std::string& value) { return value.empty() ? " " : value; };
-    std::vector<std::string> result{record({taxOfficeCode, periodText, type})};
+    std::vector<std::string> result{taxOfficeCode + "\xB3" + periodText + "\xB3" + type};
     for (const std::string* value :
          {&taxNo, &surname, &firstName, &identityNo, &tradeRegistryNo, &email, &areaCode, &phoneNo,
           &title, &activity, &preparerTaxNo})
-        result.push_back(keepField(*value));
+        result.push_back(value->empty() ? " " : *value);
     return result;
 }
 
@@ -134,10 +107,34 @@ std::string infoFileText(const std::vector<std::string>& lines) {
     return text;
 }
 
-std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body) {
-    std::vector<std::string> lines = header.lines();
-    lines.insert(lines.end(), body.begin(), body.end());
-    return infoFileText(lines);
+std::string infoFileText(const InfoHeader& header, const std::string& records) {
+    std::string text = infoFileText(header.lines());
+    for (const char c : records) {
+        if (c == '\n')
+            text += '\r';
+        text += c == '|' ? '\xB3' : c;
+    }
+    return text;
+}
+
+Scene::Scene(std::string_view letters) : drive(letters) {
+    for (const char letter : letters)
+        fs::create_directories(drive.rootOf(letter) / "ebyn");
+}
+
+fs::path Scene::declaration(char letter) const {
+    const std::string root = conversion::ebynRoot(std::string(1, letter));
+    return platform::hostPath(conversion::targetXmlPath(root, read().header));
+}
+
+std::set<std::string> Scene::beside(char letter) const {
+    const fs::path file = declaration(letter);
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(file.parent_path(), ignored))
+        names.insert(entry.path().filename().string());
+    names.erase(file.filename().string());
+    return names;
 }
 
 std::string compactXml(platform::xml::Node node) {

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <filesystem>
-#include <initializer_list>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "conversion/conversion_run.h"
 #include "platform/error.h"
 #include "platform/xml/document.h"
 
-// Shared helpers of the core tests: a temporary Wine-style drive and info-file builders.
+// What the tests share: temporary folders, Wine-style drives, info files and a drive D: with an
+// info file and the declaration its header names.
 namespace kovrel::test {
 
 // A fresh temporary folder, removed with everything in it at the end of its scope.
@@ -28,24 +30,21 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
-// Points WINEPREFIX at a temporary prefix whose dosdevices folder holds one link per letter,
-// each to its own empty temporary folder, and the user's own Kovrel folder at a temporary one
-// (userFolder()); the previous values come back in the destructor.
-// On Windows it makes the folders but no drive letters: tests that use the letters skip there.
+// Points WINEPREFIX, until its end, at a temporary prefix whose dosdevices folder links each
+// letter (lower case) to an empty folder, and the user's own Kovrel folder at a temporary one.
+// On Windows there are no such letters: tests that use them skip there.
 class TempDrive {
   public:
     explicit TempDrive(std::string_view letters = "d");
     ~TempDrive();
-    TempDrive(const TempDrive&) = delete;
-    TempDrive& operator=(const TempDrive&) = delete;
 
     // Where the program keeps what it keeps for the user while this drive lives.
     std::filesystem::path userFolder() const { return base_.path() / "user"; }
-    // The host folder of the first letter's drive.
+    // The host folder of the first letter's drive, or of a letter given.
     std::filesystem::path root() const { return rootOf(firstLetter_); }
-    // The host folder of a letter given to the constructor (either case).
-    std::filesystem::path rootOf(char letter) const;
-    // The prefix's dosdevices folder, for tests that add their own entries.
+    std::filesystem::path rootOf(char letter) const {
+        return base_.path() / (std::string("drive-") + letter);
+    }
     std::filesystem::path dosdevices() const { return base_.path() / "prefix" / "dosdevices"; }
     // An entry dosdevices/<name> linking to target (any name: "e:", "ab:", "x").
     void link(const std::string& name, const std::filesystem::path& target) const;
@@ -57,39 +56,42 @@ class TempDrive {
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
-// Writes bytes exactly as given, creating missing parent folders.
+// Writes bytes exactly as given, creating missing folders; reads them (none if it cannot).
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
-// The file's bytes; empty when it cannot be read.
 std::string readBytes(const std::filesystem::path& file);
 
-// Fields joined by the info file's separator byte 179: record({"1", "1", "100,00"}).
-std::string record(std::initializer_list<std::string_view> fields);
-
-// The 12 header lines of an info file. Values are the file's bytes (code page 857); an empty
-// value is written as one space so that its line keeps the field that the reader needs.
+// The 12 header lines of an info file, in code page 857; an empty value is written as a space.
 struct InfoHeader {
-    std::string taxOfficeCode = "034260";
-    std::string periodText = "2023";
-    std::string type = "GELIR";
-    std::string taxNo = "1234567890";
-    std::string surname = "YILMAZ";
-    std::string firstName = "AHMET";
-    std::string identityNo;
-    std::string tradeRegistryNo = "12345";
-    std::string email = "ahmet@example.com";
-    std::string areaCode = "212";
-    std::string phoneNo = "5551234";
-    std::string title = "YILMAZ TICARET";
-    std::string activity = "TOPTAN TICARET";
-    std::string preparerTaxNo = "9876543210";
+    std::string taxOfficeCode = "034260", periodText = "2023", type = "GELIR", taxNo = "1234567890",
+                surname = "YILMAZ", firstName = "AHMET", identityNo = "", tradeRegistryNo = "12345",
+                email = "ahmet@example.com", areaCode = "212", phoneNo = "5551234",
+                title = "YILMAZ TICARET", activity = "TOPTAN TICARET", preparerTaxNo = "9876543210";
 
     std::vector<std::string> lines() const;
 };
 
-// Lines joined with CR LF, the last one included.
+// Lines each followed by CR LF. Or a whole info file: the header, then the records as the file
+// holds them but for '|' standing for the field separator (byte 179) and '\n' for CR LF.
 std::string infoFileText(const std::vector<std::string>& lines);
-// A whole info file: header lines then body lines, each ending in CR LF.
-std::string infoFileText(const InfoHeader& header, const std::vector<std::string>& body);
+std::string infoFileText(const InfoHeader& header, const std::string& records);
+
+// Drive D: and the other drives given, each with an ebyn folder; D: holds the info file.
+struct Scene {
+    explicit Scene(std::string_view letters = "d");
+
+    void writeInfo(std::string_view bytes) const { writeBytes(drive.root() / "beyan.txt", bytes); }
+    infofile::HeaderRead read() const { return infofile::readDeclarationHeader(infoPath); }
+    // The host path of the declaration that the info file's header names on a drive.
+    std::filesystem::path declaration(char letter = 'D') const;
+    // Everything in that declaration's folder but the declaration.
+    std::set<std::string> beside(char letter = 'D') const;
+    conversion::RunOutcome run(const conversion::RunChoices& choices) const {
+        return conversion::ConversionRun(read().header, infoPath, choices);
+    }
+
+    const TempDrive drive;
+    const std::string infoPath = "D:\\beyan.txt";
+};
 
 // The cause an operation fails with; empty when it does not fail.
 template <typename Operation>
@@ -102,8 +104,7 @@ std::string failureOf(Operation&& operation) {
     return {};
 }
 
-// An element and its subtree as compact XML without layout, texts as they are (UTF-8, not
-// escaped): "<a><b>x</b><c/></a>". Easy to compare with an expected tree written by hand.
+// An element's subtree without layout, texts as they are (UTF-8, not escaped): "<a><b>x</b></a>".
 std::string compactXml(platform::xml::Node node);
 
 }  // namespace kovrel::test

@@ -3,48 +3,55 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
+#if __has_include(<iconv.h>)
+#include <iconv.h>
+#endif
+
+#include "textconv/normalize_amount.h"
 
 namespace kovrel::textconv {
 namespace {
 
+#if __has_include(<iconv.h>)
 std::string byteText(int byte) {
     return std::string(1, static_cast<char>(byte));
 }
 
-// Each code page 857 letter the mapping knows, its letter, and that letter's ISO-8859-9 byte.
-constexpr std::tuple<int, const char*, int> kTurkishLetters[] = {
-    {0x80, "Ç", 0xC7}, {0x81, "ü", 0xFC}, {0x87, "ç", 0xE7}, {0x8D, "ı", 0xFD},
-    {0x94, "ö", 0xF6}, {0x98, "İ", 0xDD}, {0x99, "Ö", 0xD6}, {0x9A, "Ü", 0xDC},
-    {0x9E, "Ş", 0xDE}, {0x9F, "ş", 0xFE}, {0xA6, "Ğ", 0xD0}, {0xA7, "ğ", 0xF0},
-};
-
-// Every byte value: the twelve letters, 255 as a space, printable ASCII as it is, the rest gone.
-TEST(MapTurkishChars, EveryByteValue) {
-    for (int byte = 0; byte < 256; ++byte) {
-        SCOPED_TRACE(byte);
-        std::string expected = byte >= 32 && byte <= 126 ? byteText(byte) : "";
-        if (byte == 0xFF)
-            expected = " ";
-        for (const auto& [cp857, letter, latin5] : kTurkishLetters) {
-            if (cp857 == byte)
-                expected = letter;
-        }
-        EXPECT_EQ(mapTurkishChars(byteText(byte)), expected);
-    }
-    for (const auto& [cp857, letter, latin5] : kTurkishLetters)
-        EXPECT_EQ(encodeLatin5(mapTurkishChars(byteText(cp857))), byteText(latin5)) << letter;
+// The byte's character in a code page as the C library reads it (UTF-8), or "" without one.
+std::string inCodePage(const char* codePage, int byte) {
+    const iconv_t cd = iconv_open("UTF-8", codePage);
+    std::string in = byteText(byte), out(8, '\0');
+    char *from = in.data(), *to = out.data();
+    std::size_t fromLeft = 1, toLeft = out.size();
+    const bool read = iconv(cd, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    return read ? out.substr(0, out.size() - toLeft) : "";
 }
 
-// A character that ISO-8859-9 cannot hold is kept as a character reference, not lost.
-TEST(Latin5, SixTurkishPositionsTheLatin1RestAndReferencesForTheOthers) {
-    EXPECT_EQ(decodeLatin5("\xD0\xDD\xDE\xF0\xFD\xFE"), "ĞİŞğış");
-    EXPECT_EQ(decodeLatin5("\xC7\xD6\xDC\xE7\xF6\xFC\xE9"), "ÇÖÜçöüé");
-    for (int byte = 0; byte < 256; ++byte)
-        EXPECT_EQ(encodeLatin5(decodeLatin5(byteText(byte))), byteText(byte)) << byte;
+// Every byte against the C library's tables: code page 857's Turkish letters are mapped, 255
+// (a non-breaking space there) is a space, printable ASCII stays, the rest goes; every byte
+// read as ISO-8859-9 is its character there and encodes back to itself.
+TEST(SingleByteText, EveryByteAsTheCodePagesHaveIt) {
+    const std::string turkishLetters = "ÇçĞğİıÖöŞşÜü";
+    for (int byte = 0; byte < 256; ++byte) {
+        SCOPED_TRACE(byte);
+        const std::string cp857 = inCodePage("CP857", byte);
+        const bool letter = byte >= 0x80 && turkishLetters.find(cp857) != std::string::npos;
+        const bool ascii = byte >= 32 && byte < 127;
+        EXPECT_EQ(mapTurkishChars(byteText(byte)), letter || ascii ? cp857
+                                                   : byte == 255   ? " "
+                                                                   : "");
+        EXPECT_EQ(decodeLatin5(byteText(byte)), inCodePage("ISO-8859-9", byte));
+        EXPECT_EQ(encodeLatin5(decodeLatin5(byteText(byte))), byteText(byte));
+    }
+}
+#endif
+
+// A character that ISO-8859-9 cannot hold is kept as a character reference, not lost; so are
+// the Latin-1 letters whose places the Turkish ones took.
+TEST(Latin5, ReferencesForWhatItCannotHold) {
     EXPECT_EQ(encodeLatin5("a€b"), "a&#8364;b");
-    EXPECT_EQ(encodeLatin5("Ð"), "&#208;");  // U+00D0: ISO-8859-9 has Ğ at 0xD0
-    EXPECT_EQ(encodeLatin5("ý"), "&#253;");  // U+00FD: ISO-8859-9 has ı at 0xFD
+    EXPECT_EQ(encodeLatin5("Ðý"), "&#208;&#253;");
     EXPECT_EQ(encodeLatin5("Ş😀"), "\xDE&#128512;");
 }
 
@@ -66,6 +73,29 @@ TEST(CleanXmlFile, LineEndsAndControlCharacters) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(cleanXmlFile(c.input), c.expected);
+    }
+}
+
+// The caret moves +1 for each comma turned into a point and -1 for a removed thousands point,
+// the latter only when a comma was replaced and the caret is inside the new text.
+TEST(NormalizeAmount, TextAndCaret) {
+    const struct {
+        std::string text;
+        int caretIn;
+        std::string expected;
+        int caretOut;
+    } cases[] = {
+        {"1.234,56", 8, "1234.56", 9},     {"1.234.567,8", 11, "1234567.8", 12},
+        {"x,y.z", 5, "xy.z", 5},           {"..", 2, ".", 2},
+        {"12 500,75", 9, "12 500.75", 10}, {"12,345", 2, "12345", 2},
+        {"12,345", 6, "12345", 7},         {"1.5000", 6, "15000", 6},
+        {"a,b,c", 0, "ab.c", 1},           {"1234.56", 1, "1234.56", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + " at " + std::to_string(c.caretIn));
+        const auto result = normalizeAmount(c.text, c.caretIn);
+        EXPECT_EQ(result.text, c.expected);
+        EXPECT_EQ(result.caret, c.caretOut);
     }
 }
 

@@ -1,18 +1,24 @@
 #include "window_harness.h"
 
 #include <wx/app.h>
+#include <wx/init.h>
 #include <wx/stopwatch.h>
 #include <wx/uiaction.h>
 
 #include <cctype>
 #include <stdexcept>
 
-#include "conversion/target_path.h"
-#include "infofile/declaration_header.h"
-#include "platform/file_system.h"
-
 namespace kovrel::uitest {
-namespace fs = std::filesystem;
+
+int withToolkit(int argc, char** argv, const std::function<int()>& body) {
+    wxApp::SetInstance(new wxApp);
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit())
+        return 2;
+    const int result = body();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return result;
+}
 
 void pump(int milliseconds) {
     const wxStopWatch watch;
@@ -48,16 +54,9 @@ std::string RecordingDialogs::shown() const {
         text += message.icon == ui::MessageIcon::Critical  ? "! "
                 : message.icon == ui::MessageIcon::Warning ? "w "
                                                            : "i ";
-        text += message.text;
-        text += message.cause.empty() ? "" : " +";
+        text += message.text + (message.cause.empty() ? "" : " +");
     }
     return text;
-}
-
-WindowHarness::WindowHarness(std::string_view letters)
-    : drive(letters), firstLetter_(static_cast<char>(std::toupper(letters.at(0)))) {
-    for (const char letter : letters)
-        fs::create_directories(drive.rootOf(letter) / "ebyn");
 }
 
 WindowHarness::~WindowHarness() {
@@ -66,39 +65,27 @@ WindowHarness::~WindowHarness() {
     pump(0);
 }
 
-std::string WindowHarness::copyExample(const std::string& name) {
-    fs::copy_file(fs::path(KOVREL_EXAMPLES) / name / "beyan.txt", drive.root() / "beyan.txt");
-    return std::string(1, firstLetter_) + ":\\beyan.txt";
+std::string WindowHarness::copyExample(const std::string& name) const {
+    writeInfo(test::readBytes(std::filesystem::path(KOVREL_EXAMPLES) / name / "beyan.txt"));
+    return infoPath;
 }
 
-static infofile::DeclarationHeader headerOf(const std::string& infoFilePath) {
-    return infofile::readDeclarationHeader(infoFilePath).header;
-}
-
-fs::path WindowHarness::declarationFor(const std::string& infoFilePath, char letter) const {
-    const std::string root = conversion::ebynRoot(std::string(1, letter));
-    return platform::hostPath(conversion::targetXmlPath(root, headerOf(infoFilePath)));
-}
-
-void WindowHarness::convert(const std::string& infoFilePath, conversion::Mode mode,
-                            const std::string& newTitle, char letter) const {
-    conversion::RunChoices choices;
-    choices.driveText = std::string(1, letter);
-    choices.mode = mode;
-    choices.enterprise = conversion::EnterpriseChoice::newRecord();
-    choices.fields.title = newTitle;
-    const auto outcome = conversion::ConversionRun(headerOf(infoFilePath), infoFilePath, choices);
+void WindowHarness::convert(conversion::Mode mode, const std::string& newTitle, char letter) const {
+    const auto outcome = run({std::string(1, letter),
+                              mode,
+                              conversion::EnterpriseChoice::newRecord(),
+                              {newTitle, "", "", "", "", ""}});
     if (outcome.end != conversion::RunEnd::Completed)
         throw std::runtime_error("fixture run failed: " + outcome.cause);
 }
 
 ui::FormMain& WindowHarness::start(const std::string& commandLine) {
-    const auto ask = [this](const ui::InputRequest& request) {
-        recorded.inputs.push_back(request);
-        return recorded.answer;
-    };
     window_ = new ui::FormMain(
-        {[this](const ui::MessageRequest& message) { recorded.messages.push_back(message); }, ask,
+        {[this](const ui::MessageRequest& message) { recorded.messages.push_back(message); },
+         [this](const ui::InputRequest& request) {
+             recorded.inputs.push_back(request);
+             return recorded.answer;
+         },
          [this] { ++recorded.endRequests; }},
         commandLine);
     window_->Form_Load();

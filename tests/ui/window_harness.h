@@ -1,17 +1,15 @@
 #pragma once
 
-#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_run.h"
 #include "support/test_support.h"
 #include "ui/dialogs.h"
 #include "ui/form_main.h"
 
-// The window on a temporary drive table, with a dialog seam that records what the window shows
-// and answers the input box.
+// The window on temporary drives, its dialogs recorded and its input box answered.
 namespace kovrel::uitest {
 
 // An enterprise record without a child: its title, and so the list, cannot be read.
@@ -19,6 +17,8 @@ inline constexpr const char* kUnreadableDeclaration =
     "<beyanname><ozel><kazancDetay><ticariKazancBildirimi><ticariKazanclar><ticariKazanc/>"
     "</ticariKazanclar></ticariKazancBildirimi></kazancDetay></ozel></beyanname>";
 
+// Runs body with the toolkit started (an X server needed); 2 when it does not start.
+int withToolkit(int argc, char** argv, const std::function<int()>& body);
 // Handles the toolkit's pending events for a while, as the main loop would.
 void pump(int milliseconds = 30);
 // Simulated keys (ASCII only) reach the control with the focus, each let act before the next;
@@ -33,32 +33,25 @@ struct RecordingDialogs {
     std::optional<std::string> answer;  // what the input box returns; nothing = cancelled
     int endRequests = 0;
 
-    // A line for each message: "!" (critical), "w" (warning) or "i", its text, and " +" when it
-    // has a cause.
+    // A line a message: "!" (critical), "w" (warning) or "i", its text, " +" with a cause.
     std::string shown() const;
 };
 
-class WindowHarness {
+class WindowHarness : public test::Scene {
   public:
-    // Drives with an ebyn folder, by letter; the first one also holds the info file.
-    explicit WindowHarness(std::string_view letters = "d");
+    using Scene::Scene;
     ~WindowHarness();
 
-    // Copies an example's beyan.txt to the first drive's root; its path there ("D:\beyan.txt").
-    std::string copyExample(const std::string& name);
-    // The host path of the declaration that an info file names on the given drive.
-    std::filesystem::path declarationFor(const std::string& infoFilePath, char drive = 'D') const;
-    // Runs the conversion as the button would, to give a drive a declaration to list.
-    void convert(const std::string& infoFilePath, conversion::Mode mode,
-                 const std::string& newTitle, char drive = 'D') const;
+    // Copies an example's beyan.txt to D:\ and returns its path there.
+    std::string copyExample(const std::string& name) const;
+    // Runs a conversion, to give a drive a declaration to list.
+    void convert(conversion::Mode mode, const std::string& newTitle, char letter = 'D') const;
     // Creates the window, runs Form_Load and shows it as the program entry does.
     ui::FormMain& start(const std::string& commandLine);
 
-    test::TempDrive drive;
     RecordingDialogs recorded;
 
   private:
-    char firstLetter_;
     ui::FormMain* window_ = nullptr;
 };
 

@@ -9,22 +9,29 @@ namespace {
 
 constexpr const char* kLatin5Declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-9\"?>";
 
-// Every document type declaration is refused, so no entity of any kind reaches the tree, and
-// the message does not quote what an entity would have read.
-TEST(XmlDocumentParse, RefusesDocumentTypesAndEntities) {
+// What a declaration may not hold is refused in its own words: a document type declaration
+// (so that no entity of any kind reaches the tree, and the message does not quote what an entity
+// would have read), nesting or a text beyond the parser's limits.
+TEST(XmlDocumentParse, RefusesDocumentTypesEntitiesAndWhatIsBeyondTheLimits) {
     test::TempFolder folder;
     const std::string secret = "file://" + (folder.path() / "secret.txt").string();
     const std::string dtd = "file://" + (folder.path() / "evil.dtd").string();
     test::writeBytes(folder.path() / "secret.txt", "GIZLI-ICERIK");
     test::writeBytes(folder.path() / "evil.dtd", "<!ENTITY leak SYSTEM \"" + secret + "\">");
-    for (const std::string& bytes : {
-             "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]><r>&x;</r>",
-             "<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>&leak;</r>",
-             "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>&leak;</r>",
-         }) {
-        SCOPED_TRACE(bytes);
+    std::string deep;
+    for (int i = 0; i < 100'000; ++i)
+        deep += "<a>";
+    const std::pair<std::string, const char*> cases[] = {
+        {"<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]><r>&x;</r>", "DOCTYPE"},
+        {"<!DOCTYPE r SYSTEM \"" + dtd + "\"><r>&leak;</r>", "DOCTYPE"},
+        {"<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + dtd + "\"> %p;]><r>&leak;</r>", "DOCTYPE"},
+        {deep, "en büyük derinlikten"},
+        {"<r>" + std::string(10'000'001, 'x') + "</r>", "en büyük uzunluğu aşan"},
+    };
+    for (const auto& [bytes, cause] : cases) {
+        SCOPED_TRACE(bytes.substr(0, 80));
         const std::string error = test::failureOf([&] { Document::parse(bytes); });
-        EXPECT_FALSE(error.empty());
+        EXPECT_NE(error.find(cause), std::string::npos) << error;
         EXPECT_EQ(error.find("GIZLI"), std::string::npos);
     }
 }

@@ -1,10 +1,12 @@
+// The window from start-up to the saved declaration: drives, info file, target file, run.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/messages.h"
-#include "platform/xml/document.h"
+#include "ui/window_texts.h"
 #include "window_harness.h"
 
 namespace kovrel::uitest {
@@ -14,20 +16,62 @@ namespace fs = std::filesystem;
 namespace messages = kovrel::messages;
 using conversion::Mode;
 
-// Frames shown, options, list and button as the user sees them.
-struct WindowState {
-    bool fraCBO, fraINFO, fraNew, addSelected, addEnabled, listEnabled, buttonEnabled;
-};
+// The drives holding an ebyn folder are listed in letter order, the first chosen; without any,
+// drive C stands in, and without C the program ends. The info file comes from the command line
+// or else from the drive letter typed into the input box; one that is missing, has too short a
+// header or names a declaration whose titles cannot be read ends the program with its message.
+TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
+    const std::string missing = "! " + std::string(messages::kInfoFileMissing) + " +";
+    const std::string shortHeader = "! " + std::string(messages::kInfoFileUnreadable) + " +";
+    const std::string unreadable = "! " + std::string(messages::kXmlReadFailed) + " +";
+    const struct {
+        const char* commandLine;
+        std::optional<std::string> answer;  // to the input box, asked when the line is empty
+        const char* infoFilePath;           // what start-up settles on
+        std::string shown;
+        const char *letters = "d", *withoutEbyn = "", *listed = "D";
+    } cases[] = {
+        {"  D:\\beyan.txt  ", {}, "D:\\beyan.txt", ""},
+        {"\"D:\\beyan.txt\"", {}, "D:\\beyan.txt", ""},
+        {"", "d:\\dosyalar", "d:\\beyan.txt", ""},
+        {"", std::nullopt, "", ""},
+        {"", "", "", ""},
+        {"D:\\yok\\beyan.txt", {}, "D:\\yok\\beyan.txt", missing},
+        {"\"D:\\bey\"an.txt\"", {}, "\"D:\\bey\"an.txt\"", missing},
+        {"D:\\kisa.txt", {}, "D:\\kisa.txt", shortHeader},
+        {"D:\\baska.txt", {}, "D:\\baska.txt", unreadable},
+        {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dcef", "e", "C D F"},
+        {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dc", "dc", "C"},
+        {"D:\\beyan.txt", {}, "", "! " + std::string(ui::texts::kNoDrive), "d", "d", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        WindowHarness harness(c.letters);
+        harness.copyExample("gelir");
+        test::writeBytes(harness.drive.root() / "kisa.txt", test::infoFileText({"1", "2", "3"}));
+        test::writeBytes(harness.drive.root() / "baska.txt", test::infoFileText({}, {}));
+        test::writeBytes(harness.drive.root() / "ebyn/beyannameler/1234567890" /
+                             "034260_1234567890_GELIR_10_2023.xml",  // baska.txt's
+                         kUnreadableDeclaration);
+        for (const char* letter = c.withoutEbyn; *letter; ++letter)
+            fs::remove_all(harness.drive.rootOf(*letter) / "ebyn");
+        harness.recorded.answer = c.answer;
+        const ui::FormMain& window = harness.start(c.commandLine);
+        EXPECT_EQ(harness.recorded.inputs.size(), *c.commandLine ? 0u : 1u);
+        EXPECT_EQ(window.infoFilePath(), c.infoFilePath);
+        EXPECT_EQ(harness.recorded.shown(), c.shown);
+        EXPECT_EQ(harness.recorded.endRequests, c.shown.empty() && *c.infoFilePath ? 0 : 1);
+        EXPECT_EQ(wxJoin(window.cboDrive->GetStrings(), ' ').utf8_string(), c.listed);
+        EXPECT_TRUE(!*c.listed ||
+                    window.lblXMLF->GetLabel().StartsWith(wxString(c.listed[0]) + ":\\ebyn\\"));
+    }
+}
 
-// Also: every shown control lies inside the window and has the room its content needs.
-void expectState(const ui::FormMain& window, const WindowState& expected) {
-    EXPECT_EQ(window.fraCBO->IsShown(), expected.fraCBO);
-    EXPECT_EQ(window.fraINFO->IsShown(), expected.fraINFO);
-    EXPECT_EQ(window.fraNew->IsShown(), expected.fraNew);
-    EXPECT_EQ(window.optFO[0]->GetValue(), expected.addSelected);
-    EXPECT_EQ(window.optFO[0]->IsEnabled(), expected.addEnabled);
-    EXPECT_EQ(window.cboORT->IsEnabled(), expected.listEnabled);
-    EXPECT_EQ(window.cmdContinue->IsEnabled(), expected.buttonEnabled);
+// Frames shown (drive and list, corporate note, new record), the add option chosen and enabled,
+// the list and the button enabled; and every shown control inside the window with the room its
+// content needs.
+using State = std::array<bool, 7>;
+State stateOf(const ui::FormMain& window) {
     const wxRect client(window.GetClientSize());
     for (const wxWindow* control : window.Label1->GetParent()->GetChildren()) {
         if (!control->IsShown())
@@ -39,20 +83,24 @@ void expectState(const ui::FormMain& window, const WindowState& expected) {
             EXPECT_GE(control->GetSize().y, control->GetBestSize().y);
         }
     }
+    return {window.fraCBO->IsShown(),       window.fraINFO->IsShown(),
+            window.fraNew->IsShown(),       window.optFO[0]->GetValue(),
+            window.optFO[0]->IsEnabled(),   window.cboORT->IsEnabled(),
+            window.cmdContinue->IsEnabled()};
 }
 
 // The display never writes the declaration: here a read-only one with a control character the
-// run's cleaning would remove, so that a run fails at the save and ends the program. Profit and
-// loss are normalised key by key, the caret behind the key typed (also after two-byte letters).
+// run's cleaning would remove, so that a run fails at the save and the window stays open. Profit
+// and loss are normalised key by key, the caret behind the key typed (also after two-byte letters).
 // Creating anew takes a new record and locks the list, the fields keeping what was typed. Drive
 // E's declaration cannot be read: its message, nothing a run could start from, the window open.
 TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     WindowHarness harness("de");
     const std::string info = harness.copyExample("gelir");
-    harness.convert(info, Mode::CreateNew, "Birinci");
-    harness.convert(info, Mode::AddToExisting, "İkinci Ortaklık");
-    test::writeBytes(harness.declarationFor(info, 'E'), kUnreadableDeclaration);
-    const fs::path file = harness.declarationFor(info);
+    harness.convert(Mode::CreateNew, "Birinci");
+    harness.convert(Mode::AddToExisting, "İkinci Ortaklık");
+    test::writeBytes(harness.declaration('E'), kUnreadableDeclaration);
+    const fs::path file = harness.declaration();
     std::string bytes = test::readBytes(file);
     test::writeBytes(file, bytes.insert(bytes.find("Birinci"), "\x01"));
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
@@ -61,7 +109,7 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     EXPECT_EQ(wxJoin(window.cboORT->GetStrings(), '|').utf8_string(),
               "Yeni Kayıt||Birinci|İkinci Ortaklık");
     EXPECT_EQ(window.cboORT->GetStringSelection(), "Birinci");
-    expectState(window, {true, false, false, true, true, true, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, false, true, true, true, true}));
     window.selectEnterprise(1);  // the empty entry: no choice, so no run even from the program
     EXPECT_FALSE(window.cmdContinue->IsEnabled());
     window.cmdContinue_Click();
@@ -69,7 +117,7 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     EXPECT_FALSE(window.ended());
     focusOn(window.cboORT);
     pressKey(WXK_HOME);  // "Yeni Kayıt"
-    expectState(window, {true, false, true, true, true, true, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, true, true, true, true, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     const struct {
         wxTextCtrl* field;
@@ -95,7 +143,7 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     pressKey(WXK_DOWN);
     EXPECT_EQ(window.cboORT->GetSelection(), 0);
     EXPECT_EQ(window.txtPayOrani->GetValue(), "1.2,5");
-    expectState(window, {true, false, true, false, true, false, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, true, false, true, false, true}));
 
     window.selectDrive(1);
     EXPECT_TRUE(window.lblXMLF->GetLabel().StartsWith("E:\\ebyn\\"));
@@ -122,10 +170,10 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
 TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     WindowHarness harness("de");
     const std::string info = harness.copyExample("gelir");
-    harness.convert(info, Mode::CreateNew, "Birinci", 'E');
-    const fs::path file = harness.declarationFor(info, 'E');
+    harness.convert(Mode::CreateNew, "Birinci", 'E');
+    const fs::path file = harness.declaration('E');
     ui::FormMain& window = harness.start(info);
-    expectState(window, {true, false, true, false, false, false, true});
+    EXPECT_EQ(stateOf(window), (State{true, false, true, false, false, false, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
 
     focusOn(window.cboDrive);
@@ -161,7 +209,7 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
 TEST(TargetFileTest, CorporateTaxShowsTheNoteInsteadOfTheEnterprises) {
     WindowHarness harness;
     const ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
-    expectState(window, {false, true, false, false, false, true, true});
+    EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
     EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
 }
 
@@ -190,7 +238,7 @@ TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
         dpi = event.GetNewDPI();
         window.ProcessWindowEvent(event);
         pump();
-        expectState(window, {false, true, false, false, false, true, true});
+        EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
         EXPECT_GE(window.GetClientSize().x, next * ui::kClientWidth / ui::kTwipsPerInch);
         EXPECT_EQ(
             wxJoin(window.cboDrive->GetStrings(), '|') + window.cboDrive->GetStringSelection(),
