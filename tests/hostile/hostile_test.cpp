@@ -19,6 +19,8 @@
 #include <thread>
 
 #include "conversion/skeleton.h"
+#include "conversion/target_path.h"
+#include "conversion/versions.h"
 #include "platform/messages.h"
 #include "support/test_support.h"
 
@@ -208,22 +210,30 @@ bool ended(pid_t pid) {
            info.si_pid == pid;
 }
 
-// Until the run has ended or, given earlier, a file not among those lies beside: the save began.
-void await(const ConverterScene& scene, pid_t converter, std::optional<Names> earlier = {}) {
-    while (!ended(converter)) {
-        const Names now = scene.beside();
-        if (earlier && !std::includes(earlier->begin(), earlier->end(), now.begin(), now.end()))
-            return;
+// Until the run has ended or the moment has come.
+template <typename Moment>
+void await(pid_t converter, Moment moment) {
+    while (!ended(converter) && !moment())
         std::this_thread::sleep_for(Micros(100));
-    }
 }
 
+// Each run first keeps the declaration it replaces: however it is stopped, no completed replace
+// goes without its whole version (the twenty newest are kept).
 TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     const unsigned long kills = fromEnvironment("KOVREL_KILL_COUNT", 40);
     const unsigned long seed = fromEnvironment("KOVREL_KILL_SEED", std::random_device{}());
     std::cout << "[ kills    ] " << kills << " with KOVREL_KILL_SEED=" << seed << '\n';
     const ConverterScene scene(20000);  // long enough to be hit anywhere
     const std::string& before = scene.before;
+    const std::string target =
+        conversion::targetXmlPath(conversion::ebynRoot("D"), scene.read().header);
+    const auto versions = [&] { return conversion::keptVersions(target).size(); };
+    const auto saveBegun = [&](const Names& earlier) {
+        return [&scene, earlier] {
+            const Names now = scene.beside();
+            return !std::includes(earlier.begin(), earlier.end(), now.begin(), now.end());
+        };
+    };
 
     // Undisturbed runs give the new declaration and the lengths of a run and of its save.
     long runLength = LONG_MAX, saveLength = LONG_MAX;
@@ -231,28 +241,36 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         scene.place(before);
         const auto started = Clock::now();
         const pid_t converter = scene.startConverter();
-        await(scene, converter, Names{});
+        await(converter, saveBegun(Names{}));
         const auto saving = Clock::now();
-        await(scene, converter);
+        await(converter, [] { return false; });
         runLength = std::min(runLength, (Clock::now() - started) / Micros(1));
         saveLength = std::min(saveLength, (Clock::now() - saving) / Micros(1));
         ASSERT_EQ(reap(converter).status, 0);
     }
     const std::string after = scene.onDisk();
     ASSERT_NE(after, before);
+    std::size_t replaced = 3;
 
-    // Half the moments anywhere in a run, half in its save, the rename and the exit included.
+    // A third of the moments anywhere in a run, a third in its save (the rename and the exit
+    // included), a third between the kept version and the replace.
     std::mt19937_64 random(seed);
     std::uniform_int_distribution<long> anywhere(0, runLength * 6 / 5);
     std::uniform_int_distribution<long> inTheSave(0, saveLength * 6 / 5);
+    std::uniform_int_distribution<long> soonAfter(0, 2000);  // the version is copied in a moment
     for (unsigned long i = 0; i < kills; ++i) {
         scene.place(before);
         const Names earlier = scene.beside();  // what an earlier kill left
+        const std::size_t kept = versions();
         const pid_t converter = scene.startConverter();
-        const bool duringSave = i % 2;
-        if (duringSave)
-            await(scene, converter, earlier);
-        const long delay = duringSave ? inTheSave(random) : anywhere(random);
+        if (i % 3 == 1)
+            await(converter, saveBegun(earlier));
+        if (i % 3 == 2)
+            await(converter,
+                  [&] { return versions() > kept || kept == conversion::kKeptVersions; });
+        const long delay = i % 3 == 0   ? anywhere(random)
+                           : i % 3 == 1 ? inTheSave(random)
+                                        : soonAfter(random);
         std::this_thread::sleep_for(Micros(delay));
         ::kill(converter, SIGKILL);  // no effect once it has ended
         const bool finishedFirst = WIFEXITED(reap(converter).status);
@@ -261,6 +279,10 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         ASSERT_TRUE(onDisk == before || onDisk == after)
             << "kill " << i << " after " << delay << " us left " << onDisk.size()
             << " bytes, neither old nor new";
+        replaced += onDisk == after;
+        const auto newest = conversion::keptVersions(target);
+        ASSERT_GE(newest.size(), std::min(replaced, conversion::kKeptVersions));
+        EXPECT_TRUE(test::readBytes(newest.front().path) == before) << "a version is not whole";
         const Names beside = scene.beside();
         ASSERT_LE(beside.size(), 1u) << "temporary files pile up";
         for (const auto& name : beside)
