@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
 
 #include "conversion/conversion_run.h"
@@ -107,20 +106,6 @@ TEST_F(VersionsTest, VersionThatCannotBeWrittenChangesNothing) {
     EXPECT_EQ(declaration(), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(file().parent_path()), fs::directory_iterator()),
               1);
-}
-
-// A restore puts a version back exactly and keeps what it replaced, so it can be undone.
-TEST_F(VersionsTest, RestoreAndItsUndoAreExact) {
-    ASSERT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), "A"), RunEnd::Completed);
-    const std::string first = declaration();
-    ASSERT_EQ(run(Mode::CreateNew, EnterpriseChoice::newRecord(), "B"), RunEnd::Completed);
-    const std::string second = declaration();
-
-    restoreVersion(path, keptVersions(path).front(), std::time(nullptr));
-    EXPECT_EQ(declaration(), first);
-    EXPECT_EQ(keptBytes(), (std::vector<std::string>{second, first}));
-    restoreVersion(path, keptVersions(path).front(), std::time(nullptr));
-    EXPECT_EQ(declaration(), second);
 }
 
 }  // namespace
