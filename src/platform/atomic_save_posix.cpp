@@ -69,29 +69,23 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     FileDescriptor fd(::mkstemp(tempPath.data()));
     if (fd.get() < 0)
         throw lastFailure(FileOperation::Write, path);
-    // Once the disk is full the rest is only counted, so that the cause can say how much room
-    // the file needs.
-    std::uint64_t total = 0;
-    bool noSpace = false;
+    const auto diskFull = [] { return errno == ENOSPC || errno == EDQUOT; };
+    const auto failed = [&] { return lastFailure(FileOperation::Write, path); };
     try {
-        produce([&](std::string_view piece) {
-            total += piece.size();
-            if (noSpace || writeAll(fd.get(), piece))
-                return;
-            if (errno != ENOSPC && errno != EDQUOT)
-                throw lastFailure(FileOperation::Write, path);
-            noSpace = true;
-        });
-        if (!noSpace && (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())) {
-            if (errno != ENOSPC && errno != EDQUOT)
-                throw lastFailure(FileOperation::Write, path);
-            noSpace = true;
+        WrittenContent written = writeContent(
+            produce, [&](std::string_view piece) { return writeAll(fd.get(), piece); }, diskFull,
+            failed);
+        if (!written.diskFull &&
+            (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())) {
+            if (!diskFull())
+                throw failed();
+            written.diskFull = true;
         }
-        if (noSpace) {
+        if (written.diskFull) {
             fd.close();
             ::unlink(tempPath.c_str());
             throw FileError(FileProblem::DiskFull,
-                            messages::diskFull(path, total, freeBytesIn(folder)));
+                            messages::diskFull(path, written.bytes, freeBytesIn(folder)));
         }
         if (::rename(tempPath.c_str(), target.c_str()) != 0)
             throw lastFailure(FileOperation::Write, path);

@@ -187,29 +187,22 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     FileHandle file(createTemporary(folder, name, tempPath));
     if (!file.valid())
         throw lastFailure(FileOperation::Write, path);
-    // Once the disk is full the rest is only counted, so that the cause can say how much room
-    // the file needs.
-    std::uint64_t total = 0;
-    bool noSpace = false;
+    const auto diskFull = [] { return problemOf(::GetLastError()) == FileProblem::DiskFull; };
+    const auto failed = [&] { return lastFailure(FileOperation::Write, path); };
     try {
-        produce([&](std::string_view piece) {
-            total += piece.size();
-            if (noSpace || writeAll(file.get(), piece))
-                return;
-            if (problemOf(::GetLastError()) != FileProblem::DiskFull)
-                throw lastFailure(FileOperation::Write, path);
-            noSpace = true;
-        });
-        if (!noSpace && (!::FlushFileBuffers(file.get()) || !file.close())) {
-            if (problemOf(::GetLastError()) != FileProblem::DiskFull)
-                throw lastFailure(FileOperation::Write, path);
-            noSpace = true;
+        WrittenContent written = writeContent(
+            produce, [&](std::string_view piece) { return writeAll(file.get(), piece); }, diskFull,
+            failed);
+        if (!written.diskFull && (!::FlushFileBuffers(file.get()) || !file.close())) {
+            if (!diskFull())
+                throw failed();
+            written.diskFull = true;
         }
-        if (noSpace) {
+        if (written.diskFull) {
             file.close();
             ::DeleteFileW(tempPath.c_str());
             throw FileError(FileProblem::DiskFull,
-                            messages::diskFull(path, total, freeBytesIn(folder)));
+                            messages::diskFull(path, written.bytes, freeBytesIn(folder)));
         }
 
         // Another program (a virus scanner, the indexer, a backup agent) may hold the file for a

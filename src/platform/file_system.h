@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -49,6 +50,29 @@ using ContentProducer = std::function<void(const ContentSink& sink)>;
 // mixture. The content streams to disk: a large declaration is never held twice in memory.
 void replaceFileAtomically(const std::string& path, const ContentProducer& produce);
 void replaceFileAtomically(const std::string& path, std::string_view content);
+
+// For the implementations of replaceFileAtomically: hands the produced content to write, piece by
+// piece. Once write has failed for a full disk (diskFull() tells, after the failure), the rest
+// is only counted, so that the cause can say how much room the file needs; any other failure
+// throws fail(). The size of the whole content, and whether the disk was full.
+struct WrittenContent {
+    std::uint64_t bytes = 0;
+    bool diskFull = false;
+};
+template <typename Write, typename DiskFull, typename Fail>
+WrittenContent writeContent(const ContentProducer& produce, Write write, DiskFull diskFull,
+                            Fail fail) {
+    WrittenContent written;
+    produce([&](std::string_view piece) {
+        written.bytes += piece.size();
+        if (written.diskFull || write(piece))
+            return;
+        if (!diskFull())
+            throw fail();
+        written.diskFull = true;
+    });
+    return written;
+}
 
 // The host file-system path that a path text stands for (for diagnostics and tests).
 std::string hostPath(const std::string& path);
