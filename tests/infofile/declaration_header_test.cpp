@@ -38,40 +38,37 @@ TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
 // converter's failure table.)
 TEST(ReadDeclarationHeader, EmptyHeaderLineFailsWithItsNumber) {
     const test::TempFolder folder;
-    for (const auto& [index, cause] : {std::pair{6, "7. satır: 0 alan var; 1 alan gerekiyor"},
-                                       std::pair{11, "12. satır: 0 alan var; 1 alan gerekiyor"}}) {
+    const std::string file = (folder.path() / "beyan.txt").string();
+    for (const std::size_t line : {7u, 12u}) {
         std::vector<std::string> lines = test::InfoHeader{}.lines();
-        lines[static_cast<std::size_t>(index)].clear();
-        test::writeBytes(folder.path() / "beyan.txt", test::infoFileText(lines));
-        const std::string error =
-            test::failureOf([&] { readDeclarationHeader((folder.path() / "beyan.txt").string()); });
-        EXPECT_NE(error.find(cause), std::string::npos) << error;
+        lines[line - 1].clear();
+        test::writeBytes(file, test::infoFileText(lines));
+        const std::string error = test::failureOf([&] { readDeclarationHeader(file); });
+        EXPECT_NE(error.find(std::to_string(line) + ". satır: 0 alan var; 1 alan gerekiyor"),
+                  std::string::npos)
+            << error;
     }
 }
 
-// A lone CR ends a line as CR LF does; a lone LF is part of the line.
+// A lone CR ends a line as CR LF does; a lone LF and a NUL are part of the line.
 TEST(LineReader, LineEndsAndLineNumbers) {
-    const struct {
-        const char* what;
-        std::string bytes;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"empty input has no lines", "", {}},
-        {"CR LF and lone CR", "a\r\nb\rc\r", {"a", "b", "c"}},
-        {"lone LF stays in the line", "a\nb\r\nc\n", {"a\nb", "c\n"}},
-        {"last line without line end", "a\r\nb", {"a", "b"}},
-        {"CR then CR LF", "a\r\r\nb", {"a", "", "b"}},
-        {"NUL is an ordinary byte", std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
+    using Lines = std::vector<std::string>;
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}},
+        {"a\r\nb\rc\r", {"a", "b", "c"}},
+        {"a\nb\r\nc\n", {"a\nb", "c\n"}},
+        {"a\r\nb", {"a", "b"}},
+        {"a\r\r\nb", {"a", "", "b"}},
+        {std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::istringstream in(c.bytes);
+    for (const auto& [bytes, expected] : cases) {
+        std::istringstream in(bytes);
         LineReader reader(in);
-        std::vector<std::string> lines;
+        Lines lines;
         while (auto line = reader.next())
             lines.push_back(*line);
-        EXPECT_EQ(lines, c.lines);
-        EXPECT_EQ(reader.lineNumber(), c.lines.size());
+        EXPECT_EQ(lines, expected);
+        EXPECT_EQ(reader.lineNumber(), expected.size());
         EXPECT_TRUE(reader.atEnd());
     }
 }
