@@ -77,25 +77,20 @@ TEST_F(ConvertTest, DefaultDriveIsTheFirstFixedOneHoldingEbynOrTheOneNamed) {
     test::TempDrive drives("fde");  // listed out of order on purpose
     EXPECT_THAT(convert({kurumlar}).errLines,
                 ElementsAre(HasSubstr("sürücüyü --drive ile belirtin"), _));
-    fs::create_directories(drives.rootOf('e') / "ebyn");
-    fs::create_directories(drives.rootOf('f') / "ebyn");
-    // Where /media cannot be written, only the fixed drives are checked.
+    for (const char letter : {'e', 'f'})
+        fs::create_directories(drives.rootOf(letter) / "ebyn");
+    // A removable drive C: holding ebyn too, where /media can be written.
     const test::TempFolder unique;
     const fs::path media = fs::path("/media") / unique.path().filename();
     std::error_code error;
-    const bool removable = fs::create_directory(media, error);
-    if (removable) {
-        fs::create_directories(fs::path(media) / "ebyn");
+    if (fs::create_directory(media, error) && fs::create_directory(media / "ebyn"))
         drives.link("c:", media);
-    }
     const std::string place =
         ":\\ebyn\\beyannameler\\3456789012\\034250_3456789012_KURUMLAR_10_2026.xml\n";
     EXPECT_EQ(convert({kurumlar}).out, "E" + place);
     EXPECT_FALSE(fs::exists(drives.rootOf('f') / "ebyn" / "beyannameler"));
-    if (removable) {
-        EXPECT_FALSE(fs::exists(fs::path(media) / "ebyn" / "beyannameler"));
-        fs::remove_all(media);
-    }
+    EXPECT_FALSE(fs::exists(media / "ebyn" / "beyannameler"));
+    fs::remove_all(media, error);
     EXPECT_EQ(convert({"--drive", "d", kurumlar}).out, "D" + place);
     EXPECT_EQ(convert({"--drive=F:", kurumlar}).out, "F" + place);
 }
@@ -175,10 +170,7 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
     std::string utf16 = "\xFF\xFE";
     for (const char c : text.substr(0, 200))
         utf16 += std::string{c, '\0'};
-    std::size_t elevenEnd = 0;
-    for (int line = 0; line < 11; ++line)
-        elevenEnd = text.find("\r\n", elevenEnd) + 2;
-    const std::string firstEleven = text.substr(0, elevenEnd);
+    const auto header = test::InfoHeader{}.lines();
     const std::string utf8 =
         "034250\u2502"
         "2026\u2502GELIR\r\n" +
@@ -203,7 +195,8 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
          "metin dosyası değil"},
         {"UTF-16 info file", utf16, saved, kUsage, unreadable, "UTF-16"},
         {"UTF-8 info file", utf8, saved, kUsage, unreadable, "UTF-8 olarak"},
-        {"eleven lines", firstEleven, saved, kUsage, unreadable, "11 satır"},
+        {"eleven lines", test::infoFileText({header.begin(), header.end() - 1}), saved, kUsage,
+         unreadable, "11 satır"},
         {"header line without fields", "1\r\n" + text.substr(text.find("\r\n") + 2), saved, kUsage,
          unreadable, "1. satır: 1 alan var; 3 alan"},
         {"record short of fields",

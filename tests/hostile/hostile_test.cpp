@@ -150,14 +150,11 @@ TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
         const fs::path folder = scene.declaration().parent_path();
         if (folderMissing)
             fs::remove_all(folder);
-        fs::permissions(folderMissing ? folder.parent_path() : folder,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
-
+        fs::permissions(folderMissing ? folder.parent_path() : folder, fs::perms(0222),
+                        fs::perm_options::remove);  // no write bits
         ASSERT_TRUE(setEffectiveCapabilities(false) || ::geteuid() != 0);
         const auto outcome = scene.run({"D", Mode::AddToExisting, {}, {}});
         setEffectiveCapabilities(true);
-
         EXPECT_EQ(outcome.end,
                   folderMissing ? conversion::RunEnd::Failed : conversion::RunEnd::SaveFailed);
         EXPECT_FALSE(outcome.cause.empty());
@@ -203,17 +200,15 @@ unsigned long fromEnvironment(const char* name, unsigned long fallback) {
     return text && *text ? std::strtoul(text, nullptr, 10) : fallback;
 }
 
-// Without reaping it, so that its pid stays its own until the kill.
-bool ended(pid_t pid) {
-    siginfo_t info{};
-    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-           info.si_pid == pid;
-}
-
-// Until the run has ended or the moment has come.
+// Until the run has ended (not reaped, so that its pid stays its own until the kill) or the
+// moment has come.
 template <typename Moment>
 void await(pid_t converter, Moment moment) {
-    while (!ended(converter) && !moment())
+    siginfo_t info{};
+    const auto id = static_cast<id_t>(converter);
+    while ((::waitid(P_PID, id, &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+            info.si_pid != converter) &&
+           !moment())
         std::this_thread::sleep_for(Micros(100));
 }
 
@@ -253,11 +248,9 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     std::size_t replaced = 3;
 
     // A third of the moments anywhere in a run, a third in its save (the rename and the exit
-    // included), a third between the kept version and the replace.
+    // included), a third within 2 ms of the kept version, which is copied in a moment.
     std::mt19937_64 random(seed);
-    std::uniform_int_distribution<long> anywhere(0, runLength * 6 / 5);
-    std::uniform_int_distribution<long> inTheSave(0, saveLength * 6 / 5);
-    std::uniform_int_distribution<long> soonAfter(0, 2000);  // the version is copied in a moment
+    const long latest[] = {runLength * 6 / 5, saveLength * 6 / 5, 2000};
     for (unsigned long i = 0; i < kills; ++i) {
         scene.place(before);
         const Names earlier = scene.beside();  // what an earlier kill left
@@ -268,9 +261,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         if (i % 3 == 2)
             await(converter,
                   [&] { return versions() > kept || kept == conversion::kKeptVersions; });
-        const long delay = i % 3 == 0   ? anywhere(random)
-                           : i % 3 == 1 ? inTheSave(random)
-                                        : soonAfter(random);
+        const long delay = std::uniform_int_distribution<long>(0, latest[i % 3])(random);
         std::this_thread::sleep_for(Micros(delay));
         ::kill(converter, SIGKILL);  // no effect once it has ended
         const bool finishedFirst = WIFEXITED(reap(converter).status);
