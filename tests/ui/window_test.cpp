@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/messages.h"
 #include "ui/window_texts.h"
@@ -119,25 +120,21 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     pressKey(WXK_HOME);  // "Yeni Kayıt"
     EXPECT_EQ(stateOf(window), (State{true, false, true, true, true, true, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
-    const struct {
-        wxTextCtrl* field;
-        const char* before;
-        long caret;
-        const char *keys, *after;  // the text, and where the caret stands
-    } cases[] = {
+    // Field, text, caret; keys typed there; the text, and where the caret stands.
+    const std::tuple<wxTextCtrl*, const char*, long, const char*, const char*> cases[] = {
         {window.txtZarar, "", 0, "1.500", "1500|4"},
         {window.txtKar, "1234", 2, ",", "12.34|3"},
         {window.txtKar, "Şü12", 2, ",", "Şü.12|3"},
         {window.txtPayOrani, "", 0, "1.2,5", "1.2,5|5"},
     };
-    for (const auto& c : cases) {
-        c.field->SetValue(wxString::FromUTF8(c.before));
-        focusOn(c.field);
-        c.field->SetInsertionPoint(c.caret);
-        typeKeys(c.keys);
+    for (const auto& [field, before, caret, keys, after] : cases) {
+        field->SetValue(wxString::FromUTF8(before));
+        focusOn(field);
+        field->SetInsertionPoint(caret);
+        typeKeys(keys);
         EXPECT_EQ(
-            c.field->GetValue().utf8_string() + "|" + std::to_string(c.field->GetInsertionPoint()),
-            c.after);
+            field->GetValue().utf8_string() + "|" + std::to_string(field->GetInsertionPoint()),
+            after);
     }
     focusOn(window.optFO[0]);
     pressKey(WXK_DOWN);
@@ -206,19 +203,15 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
 }
 
 // Corporate tax shows the note instead of the enterprises; without a file it is created anew.
-TEST(TargetFileTest, CorporateTaxShowsTheNoteInsteadOfTheEnterprises) {
-    WindowHarness harness;
-    const ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
-    EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
-    EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
-}
-
 // Moved to a monitor of another scale, the window lays itself out for that DPI: as wide as the
 // design there, every control inside and with the room it needs, the drive list and the note
 // kept, its centre where it was.
 TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     WindowHarness harness("de");
     ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
+    const State corporateTax{false, true, false, false, false, true, true};
+    EXPECT_EQ(stateOf(window), corporateTax);
+    EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
     window.selectDrive(1);
     const auto centre = [&window] {
         const wxRect rect = window.GetRect();
@@ -238,7 +231,7 @@ TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
         dpi = event.GetNewDPI();
         window.ProcessWindowEvent(event);
         pump();
-        EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
+        EXPECT_EQ(stateOf(window), corporateTax);
         EXPECT_GE(window.GetClientSize().x, next * ui::kClientWidth / ui::kTwipsPerInch);
         EXPECT_EQ(
             wxJoin(window.cboDrive->GetStrings(), '|') + window.cboDrive->GetStringSelection(),
