@@ -39,7 +39,7 @@ class ConversionRunTest : public ::testing::Test {
         return {"D", mode, EnterpriseChoice::newRecord(), {title, "Toptan", "", "", "", ""}, false};
     }
     static RunChoices addExisting(const std::string& title) {
-        return {"D", Mode::AddToExisting, EnterpriseChoice::existing(title), {}, false};
+        return {"D", Mode::AddToExisting, EnterpriseChoice::existing(title), {}};
     }
 
     const test::Scene scene;
@@ -56,11 +56,9 @@ const std::string kIncomeTaxBody =
 // Summary records keep their spaces: a field holds two columns of 15 characters. " 10" is no
 // summary code, so its fields are trimmed first; 81 is, so its are not.
 const std::string kTwoColumns = "          1234567             \n";
-const std::string kBusinessSummaryBody = "10|" + std::string(15, ' ') +
-                                         "       1.234,50\n20|         100,00        200,00 \n"
-                                         "50\n60|" +
-                                         kTwoColumns + " 10|" + kTwoColumns + "81|" + kTwoColumns +
-                                         "4|1|300\n";
+const std::string kBusinessSummaryBody =
+    "10|" + std::string(15, ' ') + "       1.234,50\n20|         100,00        200,00 \n50\n60|" +
+    kTwoColumns + " 10|" + kTwoColumns + "81|" + kTwoColumns + "4|1|300\n";
 
 // Footnotes are mapped from code page 857, table values taken as ISO-8859-9.
 const std::string kCorporateTaxBody =
@@ -147,42 +145,37 @@ TEST_F(ConversionRunTest, DryRunAndMissingAppendTargetWriteNoDeclaration) {
 
 // Every way a run can stop short leaves the declaration as it was, byte for byte.
 TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
-    RunChoices addNew = createNew("T", Mode::AddToExisting);
-
     const std::string none = "<beyanname><ozel/></beyanname>";
     const struct {
         const char* name;
         std::string oldFile;
         RunChoices choices;
-        RunEnd end;
         std::string causePart;
         std::string type = "GELIR";  // of the info file
         std::string body = kIncomeTaxBody;
         std::string infoPath = "D:\\beyan.txt";
     } cases[] = {
-        {"no ticariKazanclar for a new record", none, addNew, RunEnd::Failed,
+        {"no ticariKazanclar for a new record", none, createNew("T", Mode::AddToExisting),
          std::string(kTicariKazanclarPath)},
-        {"summary record without a summary", fixture, addExisting(kTitle), RunEnd::Failed,
+        {"summary record without a summary", fixture, addExisting(kTitle),
          "13. satır: Beyanname dosyasında “//beyanname/ozel/ekler/isletmeHesapOzetleri",
          "GELIR-OZET", kBusinessSummaryBody},
         {"corporate tax table missing", none, withoutEnterprise(Mode::AddToExisting),
-         RunEnd::Failed, "//beyanname/ozel/ekler/tdhpAktif", "KURUMLAR", kCorporateTaxBody},
-        {"info file missing", fixture, addExisting(kTitle), RunEnd::Failed, "D:\\yok.txt", "GELIR",
-         kIncomeTaxBody, "D:\\yok.txt"},
-        {"info file shorter than its header", fixture, addExisting(kTitle), RunEnd::Failed, "12",
-         "GELIR", kIncomeTaxBody, "D:\\kisa.txt"},
+         "//beyanname/ozel/ekler/tdhpAktif", "KURUMLAR", kCorporateTaxBody},
+        {"info file missing", fixture, addExisting(kTitle), "D:\\yok.txt", "GELIR", kIncomeTaxBody,
+         "D:\\yok.txt"},
+        {"info file shorter than its header", fixture, addExisting(kTitle), "12", "GELIR",
+         kIncomeTaxBody, "D:\\kisa.txt"},
     };
-    test::writeBytes(scene.drive.root() / "kisa.txt", test::infoFileText({"1\xB3"
-                                                                          "2023\xB3GELIR",
-                                                                          "2", "3"}));
+    const auto shortInfo = test::infoFileText({std::string("1\xB3") + "2023\xB3GELIR", "2", "3"});
+    test::writeBytes(scene.drive.root() / "kisa.txt", shortInfo);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto header = writeInfo(c.type, c.body);
         fs::remove_all(beyannameler);
         test::writeBytes(scene.declaration(), c.oldFile);
-
         const auto outcome = ConversionRun(header, c.infoPath, c.choices);
-        EXPECT_EQ(outcome.end, c.end) << outcome.cause;
+        EXPECT_EQ(outcome.end, RunEnd::Failed) << outcome.cause;
         EXPECT_NE(outcome.cause.find(c.causePart), std::string::npos) << outcome.cause;
         EXPECT_EQ(test::readBytes(scene.declaration()), c.oldFile);
         EXPECT_TRUE(scene.beside().empty()) << "no temporary file stays behind";

@@ -16,12 +16,10 @@ TEST(ListDrives, SingleLetterEntriesUpperCasedInLetterOrder) {
     test::TempDrive drive("ec");
     test::TempFolder other;
     fs::create_directory(other.path() / "target");
-    drive.link("B:", other.path() / "target");        // upper-case entry name
-    fs::create_directory(drive.dosdevices() / "z:");  // a plain folder, not a link
-    drive.link("ab:", other.path());                  // two letters
-    drive.link("x", other.path());                    // no colon
-    drive.link("1:", other.path());                   // not a letter
-    drive.link("com1", other.path());
+    drive.link("B:", other.path() / "target");           // upper-case entry name
+    fs::create_directory(drive.dosdevices() / "z:");     // a plain folder, not a link
+    for (const char* name : {"ab:", "x", "1:", "com1"})  // two letters, no colon, no letter
+        drive.link(name, other.path());
     drive.link("g:", other.path() / "missing");  // dangling link
     test::writeBytes(drive.dosdevices() / "h:", "a file is not a drive");
     fs::create_directory_symlink(other.path(), drive.dosdevices() / "c::");

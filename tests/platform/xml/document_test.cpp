@@ -39,23 +39,20 @@ TEST(XmlDocumentParse, RefusesDocumentTypesEntitiesAndWhatIsBeyondTheLimits) {
 // The library writes namespace names as they stand: a file is taken in only when what it saves
 // loads again with the same names.
 TEST(XmlDocumentParse, NamespaceNamesLoadOnlyWhenTheySaveBack) {
-    const struct {
-        const char* document;
-        bool loads;
-    } cases[] = {
+    const std::pair<const char*, bool> cases[] = {
         {"<r xmlns:a=\"u&lt;v\"/>", false},
         {"<r><s xmlns=\"a&amp;b\"/></r>", false},
         {"<r xmlns:a=\"a&#9;b\"/>", false},
         {"<r xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><s xmlns:q='say \"hi\"'/></r>",
          true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.document);
-        const std::string error = test::failureOf([&] {
-            const Document doc = Document::parse(c.document);
+    for (const auto& [document, loads] : cases) {
+        SCOPED_TRACE(document);
+        const std::string error = test::failureOf([&, document = document] {
+            const Document doc = Document::parse(document);
             EXPECT_EQ(Document::parse(doc.serialize()).serialize(), doc.serialize());
         });
-        EXPECT_EQ(error.empty(), c.loads) << error;
+        EXPECT_EQ(error.empty(), loads) << error;
     }
 }
 
