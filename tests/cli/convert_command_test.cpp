@@ -35,12 +35,6 @@ Result convert(const Texts& args) {
 
 class ConvertTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-#ifdef _WIN32
-        GTEST_SKIP() << "a Windows process keeps the drive letters it was started with";
-#endif
-    }
-
     const test::Scene scene;
     const fs::path beyannameler = scene.drive.root() / "ebyn" / "beyannameler";
     const std::string gelir = KOVREL_EXAMPLES "/gelir/beyan.txt";

@@ -1,5 +1,4 @@
 // The POSIX file system: drive letters from Wine's dosdevices folder.
-#ifndef _WIN32
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
@@ -46,4 +45,3 @@ TEST(ReplaceFileAtomically, ReplacesTheContentAndKeepsTheMode) {
 
 }  // namespace
 }  // namespace kovrel::platform
-#endif  // _WIN32
