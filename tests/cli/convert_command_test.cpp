@@ -166,9 +166,7 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
         utf16 += std::string{c, '\0'};
     const auto header = test::InfoHeader{}.lines();
     const std::string utf8 =
-        "034250\u2502"
-        "2026\u2502GELIR\r\n" +
-        std::string(11 * 4, 'x').replace(0, 2, "\u015E\r");
+        "034250│2026│GELIR\r\n" + std::string(11 * 4, 'x').replace(0, 2, "Ş\r");
     scene.writeInfo(text);
     ASSERT_EQ(convert({scene.infoPath}).status, kSaved);
     const fs::path declaration = scene.declaration();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace kovrel::conversion {
 namespace {
 
@@ -24,11 +26,7 @@ TEST(ListEnterprises, StreamFindsWhatTheDocumentHolds) {
 TEST(DefaultEnterprise, NewRecordFirstTitleNoneOrTheUserChooses) {
     const EnterpriseListing two{true, {"A", "B"}}, empty{true, {}}, noSection{false, {}};
     const EnterpriseChoice none{};
-    const struct {
-        Mode mode;
-        const EnterpriseListing* listing;
-        std::optional<EnterpriseChoice> expected;
-    } cases[] = {
+    const std::tuple<Mode, const EnterpriseListing*, std::optional<EnterpriseChoice>> cases[] = {
         {Mode::CreateNew, &two, EnterpriseChoice::newRecord()},
         {Mode::AddToExisting, nullptr, EnterpriseChoice::newRecord()},
         {Mode::AddToExisting, &two, EnterpriseChoice::existing("A")},
@@ -36,7 +34,7 @@ TEST(DefaultEnterprise, NewRecordFirstTitleNoneOrTheUserChooses) {
         {Mode::AddToExisting, &empty, std::nullopt},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(defaultEnterprise(c.mode, c.listing), c.expected) << &c - cases;
+        EXPECT_EQ(defaultEnterprise(std::get<0>(c), std::get<1>(c)), std::get<2>(c)) << &c - cases;
 }
 
 }  // namespace
