@@ -191,10 +191,8 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
          unreadable, "11 satır"},
         {"header line without fields", "1\r\n" + text.substr(text.find("\r\n") + 2), saved, kUsage,
          unreadable, "1. satır: 1 alan var; 3 alan"},
-        {"record short of fields",
-         text + "1\xB3"
-                "100\r\n",
-         saved, kRunFailed, messages::kRunFailed, "satır: “1” kaydında 2 alan var; 4 alan"},
+        {"record short of fields", text + "1\xB3" + "100\r\n", saved, kRunFailed,
+         messages::kRunFailed, "satır: “1” kaydında 2 alan var; 4 alan"},
         {"declaration cut off inside its list", text, cutAt("<verilenEk>"), kUsage,
          messages::kXmlReadFailed, "Dosya yarıda kesilmiş"},
         {"cut off after it", text, cutAt("</ekler>"), kRunFailed, messages::kRunFailed,

@@ -178,7 +178,6 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     EXPECT_EQ(window.cboORT->GetStringSelection(), "Birinci");
     focusOn(window.cboORT);
     pressKey(WXK_HOME);  // "Yeni Kayıt": the title has the focus
-    ASSERT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     window.txtUnvan->SelectAll();
     typeKeys("Birinci");
     pressKey(WXK_RETURN);
@@ -213,14 +212,9 @@ TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     EXPECT_EQ(stateOf(window), corporateTax);
     EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
     window.selectDrive(1);
-    const auto centre = [&window] {
-        const wxRect rect = window.GetRect();
-        return wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2);
-    };
+    const auto centre = [&window] { return window.GetPosition() + window.GetSize() / 2; };
     const auto unwrapped = [&window] {
-        wxString note = window.lblDESC->GetLabel();
-        note.Replace("\n", " ");
-        return note.utf8_string();
+        return wxJoin(wxSplit(window.lblDESC->GetLabel(), '\n', '\0'), ' ', '\0').utf8_string();
     };
     const wxPoint before = centre();
     const std::string note = unwrapped();
