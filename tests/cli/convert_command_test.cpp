@@ -89,11 +89,10 @@ TEST_F(ConvertTest, DefaultDriveIsTheFirstFixedOneHoldingEbynOrTheOneNamed) {
     EXPECT_EQ(convert({"--drive=F:", kurumlar}).out, "F" + place);
 }
 
-// An existing income tax file is added to. With no record listed nothing is chosen; --new adds
-// one from the options (title and activity default to header lines 10 and 11, profit and loss
-// are normalised like a pasted amount); the default is the first title listed; --enterprise
-// picks one by its title as read back from the file (quotes, & and € included); the chosen
-// one's rows are written again after the others'. Without the section no row has a title.
+// Added to: with no record listed nothing is chosen; --new adds one (title and activity default
+// to header lines 10 and 11, amounts normalised as if pasted); by default the first title; by
+// --enterprise one as read back (quotes, & and €), its rows after the others'. No section, no
+// title.
 TEST_F(ConvertTest, EnterpriseChoiceInAnExistingIncomeTaxFile) {
     const fs::path file = beyannameler / "12345678901" / "034250_12345678901_GELIR_10_2026.xml";
     const std::string first = "Şahin Kırtasiye & Kitabevi", second = "İkinci \"Şube\" & 'Ortak' €";

@@ -124,7 +124,6 @@ TEST_F(ConversionRunTest, DryRunAndMissingAppendTargetWriteNoDeclaration) {
     EXPECT_EQ(test::readBytes(scene.drive.root() / "ebyn" / "marker"), "x");
 }
 
-// Every way a run can stop short leaves the declaration as it was, byte for byte.
 TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
     const std::string none = "<beyanname><ozel/></beyanname>";
     const struct {
@@ -163,9 +162,8 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
     }
 }
 
-// Header values become folder and file names: one that could lead out of the taxpayer's
-// folder, or that no file name may hold, stops the run before any folder is made; so does a
-// drive text that is no drive letter.
+// A header value (a folder or file name) that could lead out of the taxpayer's folder or that no
+// file name may hold, or a drive text that is no letter, stops the run before any folder is made.
 TEST_F(ConversionRunTest, TargetThatCannotBeNamedFailsBeforeAnythingIsWritten) {
     const auto header = writeInfo("KURUMLAR", kCorporateTaxBody);
     using H = DeclarationHeader;

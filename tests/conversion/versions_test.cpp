@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 class VersionsTest : public ::testing::Test {
   protected:
     void SetUp() override { scene.writeInfo(test::infoFileText({}, "1|100|5|\n")); }
-    // A run for a new record of that title.
     RunEnd run(const std::string& title, Mode mode = Mode::CreateNew, bool dryRun = false) const {
         return scene
             .run({"D", mode, EnterpriseChoice::newRecord(), {title, "", "", "", "", ""}, dryRun})

@@ -1,7 +1,6 @@
-// A whole conversion run on a fuzzed pair of info file and declaration file, on a temporary drive
-// D: of its own: the run ends in one of its outcomes, one that does not complete leaves the
-// declaration exactly as it was, and none leaves anything beside it.
-// Input: one byte of choices, the info file, kDeclarationMarker, the declaration file.
+// A whole run on a fuzzed info file and declaration (input: a byte of choices, the info file,
+// kDeclarationMarker, the declaration) on a drive D: of its own: one that does not complete leaves
+// the declaration as it was, and none leaves anything beside it.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

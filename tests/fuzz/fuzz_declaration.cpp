@@ -1,6 +1,5 @@
-// A declaration file as a run takes it in: cleaned, loaded in full and with compact rows, changed
-// and saved; what is saved must load again and give back the text that was set. Listing its
-// enterprises and finding its sections are fuzzed by fuzz_conversion_run.
+// A declaration as a run takes it in: cleaned, loaded as a tree and with compact rows, changed and
+// saved; what is saved loads again with the text that was set. (Its sections: fuzz_conversion_run.)
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,8 +36,7 @@ std::string savedOrEmpty(const Document& doc) {
     return saved;
 }
 
-// Walks the two loads side by side: each element must read the same through childTexts down to
-// the rows that were made compact.
+// Both loads read the same through childTexts, element by element down to the compact rows.
 void compareLoads(Node tree, Node compact) {
     FUZZ_CHECK(tree.name() == compact.name());
     for (const Node leaf : tree.childElements())

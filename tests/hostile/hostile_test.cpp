@@ -48,8 +48,7 @@ ConverterEnd reap(pid_t pid) {
     return end;
 }
 
-// A corporate tax return of that many asset rows and more lines, its declaration as an earlier
-// run left it; the surname holds Turkish letters.
+// A corporate tax return of that many asset rows and more lines, its declaration in place.
 struct ConverterScene : test::Scene {
     explicit ConverterScene(int rows = 1, const std::string& more = "") {
         test::InfoHeader header{
@@ -104,8 +103,7 @@ struct ConverterScene : test::Scene {
     std::string before;
 };
 
-// Exit status 1, the message and one line of cause holding causePart (a sanitizer's report would
-// be more), at a peak below 1 GB.
+// Status 1, the message and one line of cause (not a sanitizer's report), a peak below 1 GB.
 void expectRunFailed(const ConverterEnd& end, std::string_view causePart) {
     ASSERT_TRUE(WIFEXITED(end.status)) << "the converter crashed\n" << end.err;
     EXPECT_EQ(WEXITSTATUS(end.status), 1) << end.err;
@@ -163,7 +161,6 @@ TEST(FileSystemFault, RefusedWriteFailsTheRunAndKeepsTheDeclaration) {
     }
 }
 
-// A limit on the size of the files the converter writes fills its disk during the save.
 TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
     const ConverterScene scene(3000);  // a declaration that takes many write calls
     ASSERT_EQ(scene.runConverter().status, 0);
@@ -187,10 +184,9 @@ TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
     }
 }
 
-// The converter killed at random moments: the declaration is the old or the complete new one, at
-// most one temporary file of an interrupted save lies beside it, and the next completed run
-// clears it. KOVREL_KILL_COUNT sets the number of kills (default 40), KOVREL_KILL_SEED repeats
-// a sequence of moments.
+// Killed at random moments, the converter leaves the old or the complete new declaration and at
+// most one temporary file, which the next completed run clears. KOVREL_KILL_COUNT sets the
+// number of kills (default 40), KOVREL_KILL_SEED repeats a sequence of moments.
 
 using Clock = std::chrono::steady_clock;
 using Micros = std::chrono::microseconds;
@@ -200,8 +196,7 @@ unsigned long fromEnvironment(const char* name, unsigned long fallback) {
     return text && *text ? std::strtoul(text, nullptr, 10) : fallback;
 }
 
-// Until the run has ended (not reaped, so that its pid stays its own until the kill) or the
-// moment has come.
+// Until the run has ended (unreaped: its pid stays its own for the kill) or the moment has come.
 template <typename Moment>
 void await(pid_t converter, Moment moment) {
     siginfo_t info{};

@@ -34,8 +34,7 @@ TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
               "areti");
 }
 
-// Lines 2 to 12 need their one field, the last line too. (Headers too short otherwise are the
-// converter's failure table.)
+// Lines 2 to 12 need their one field, the last line too.
 TEST(ReadDeclarationHeader, EmptyHeaderLineFailsWithItsNumber) {
     const test::TempFolder folder;
     const std::string file = (folder.path() / "beyan.txt").string();

@@ -9,8 +9,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Removable drives are told by where their link points (/media); the converter's drive test
-// covers them.
+// (Removable drives, told by a link into /media, are the converter's drive test.)
 TEST(ListDrives, SingleLetterEntriesUpperCasedInLetterOrder) {
     test::TempDrive drive("ec");
     test::TempFolder other;
@@ -31,8 +30,7 @@ TEST(ListDrives, SingleLetterEntriesUpperCasedInLetterOrder) {
     EXPECT_EQ(letters, "BCEZ");
 }
 
-// The new content replaces the old whole and the file keeps its mode. (Temporaries of a killed
-// run and a save that fails half way are the hostile tests'.)
+// The new content replaces the old whole; the file keeps its mode.
 TEST(ReplaceFileAtomically, ReplacesTheContentAndKeepsTheMode) {
     test::TempDrive drive("d");
     const fs::path target = drive.root() / "a.xml";

@@ -30,9 +30,8 @@ std::string inCodePage(const char* codePage, int byte) {
     return read ? out.substr(0, out.size() - toLeft) : "";
 }
 
-// Every byte against the C library's tables: code page 857's Turkish letters are mapped, 255
-// (a non-breaking space there) is a space, printable ASCII stays, the rest goes; every byte
-// read as ISO-8859-9 is its character there and encodes back to itself.
+// Every byte against the C library's tables: code page 857's Turkish letters, 255 (a no-break
+// space) as a space and printable ASCII stay, the rest goes; ISO-8859-9 reads and encodes back.
 TEST(SingleByteText, EveryByteAsTheCodePagesHaveIt) {
     const std::string turkishLetters = "ÇçĞğİıÖöŞşÜü";
     for (int byte = 0; byte < 256; ++byte) {

@@ -12,9 +12,8 @@ namespace {
 namespace fs = std::filesystem;
 using conversion::Mode;
 
-// Every state the target-file display can leave: Alt+B is the button, and does nothing while
-// the button is disabled. A declaration that does not parse is said so (a note, the window
-// stays) and offered to be created anew, which Alt+B then does.
+// In every state the target-file display leaves, Alt+B is the button, disabled or not; a file that
+// does not parse is said so (a note, the window stays) and created anew by Alt+B.
 TEST(AltB, DoesWhatTheButtonDoesInEveryState) {
     const struct {
         const char *name, *example;

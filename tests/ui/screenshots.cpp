@@ -1,7 +1,5 @@
-// Renders the window in its three layouts to PNG files, for the README:
-//   kovrel_screenshots <folder>
-// Runs under an X server without a window manager (xvfb-run), so the pictures show the window
-// without a title bar; ImageMagick's import grabs them from the screen.
+// kovrel_screenshots <folder>: the window's three layouts as PNG files for the README, grabbed by
+// ImageMagick's import under an X server without a window manager (xvfb-run): no title bar.
 #include <cstdio>
 #include <cstdlib>
 #include <tuple>

@@ -68,9 +68,8 @@ TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
     }
 }
 
-// Frames shown (drive and list, corporate note, new record), the add option chosen and enabled,
-// the list and the button enabled; and every shown control inside the window with the room its
-// content needs.
+// Frames shown (drive and list, corporate note, new record), add chosen and enabled, list and
+// button enabled; every shown control inside the window with the room its content needs.
 using State = std::array<bool, 7>;
 State stateOf(const ui::FormMain& window) {
     const wxRect client(window.GetClientSize());
@@ -201,10 +200,9 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
               "<kar>1500.25</kar><kgv>10</kgv></ticariKazanc>");
 }
 
-// Corporate tax shows the note instead of the enterprises; without a file it is created anew.
-// Moved to a monitor of another scale, the window lays itself out for that DPI: as wide as the
-// design there, every control inside and with the room it needs, the drive list and the note
-// kept, its centre where it was.
+// Corporate tax shows the note instead of the enterprises, without a file created anew. On a
+// monitor of another scale the window lays itself out for that DPI: as wide as the design there,
+// every control with the room it needs, drive list and note kept, its centre where it was.
 TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     WindowHarness harness("de");
     ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));

@@ -19,8 +19,7 @@ const std::string kIso = "<?xml version=\"1.0\" encoding=\"ISO-8859-9\"?>\r\n";
 
 constexpr std::string_view kRowNames[] = {"satir"};
 
-// Each row of a document loaded with compact rows must read through childTexts as the same row
-// loaded as a tree. Counts the rows that were made compact.
+// Each row loaded compact must read through childTexts as loaded as a tree; counts the compact.
 int compareRows(const Document& tree, const Document& compact) {
     const char* rows = "//*[local-name() = 'satir']";
     const auto treeRows = tree.selectNodes({}, rows);
@@ -113,8 +112,7 @@ TEST(CompactElement, ValueLongerThanTheParserTakesIsRefused) {
 }
 
 // What compact_storage.cpp takes from libxml2 beyond its documented interface, checked against
-// the library linked in: a newer libxml2 that breaks an assumption is named here instead of
-// saving declarations wrong.
+// the library linked in: a newer libxml2 that breaks one is named here, not saved wrong.
 const struct {
     const char* assumption;
     std::function<bool()> holds;

@@ -9,9 +9,8 @@ namespace {
 
 constexpr const char* kLatin5Declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-9\"?>";
 
-// What a declaration may not hold is refused in its own words: a document type declaration
-// (so that no entity of any kind reaches the tree, and the message does not quote what an entity
-// would have read), nesting or a text beyond the parser's limits.
+// Refused in their own words: a document type declaration (no entity reaches the tree, nor the
+// message what one would have read), nesting or a text beyond the parser's limits.
 TEST(XmlDocumentParse, RefusesDocumentTypesEntitiesAndWhatIsBeyondTheLimits) {
     test::TempFolder folder;
     const std::string secret = "file://" + (folder.path() / "secret.txt").string();
@@ -56,9 +55,8 @@ TEST(XmlDocumentParse, NamespaceNamesLoadOnlyWhenTheySaveBack) {
     }
 }
 
-// Layout white space is dropped on loading, a value of spaces kept. A text set replaces what
-// the element held, is escaped once when written (a character the encoding lacks becomes a
-// reference) and reads back exactly.
+// Layout white space is dropped on loading, a value of spaces kept. A text set replaces what the
+// element held, is escaped once (a reference where the encoding lacks it) and reads back exactly.
 TEST(XmlDocumentSerialize, UsesDeclaredEncodingCrLfAndLibraryIndentation) {
     // ÇüçıöİÖÜŞşĞğ in ISO-8859-9.
     const std::string turkish = "\xC7\xFC\xE7\xFD\xF6\xDD\xD6\xDC\xDE\xFE\xD0\xF0";
