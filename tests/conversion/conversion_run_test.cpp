@@ -167,18 +167,16 @@ TEST_F(ConversionRunTest, FailedRunsLeaveTheOldFileUntouched) {
 TEST_F(ConversionRunTest, TargetThatCannotBeNamedFailsBeforeAnythingIsWritten) {
     const auto header = writeInfo("KURUMLAR", kCorporateTaxBody);
     using H = DeclarationHeader;
-    const std::pair<std::string H::*, std::string> cases[] = {{&H::folderTaxNo, ".."},
-                                                              {&H::folderTaxNo, "12\\..\\..\\x"},
-                                                              {&H::taxOfficeCode, "a/b"},
-                                                              {&H::periodText, "2023?"},
-                                                              {&H::declarationType, "KURUMLAR\t"}};
-    for (const auto& [field, value] : cases) {
+    for (const auto& [field, value] :
+         {std::pair{&H::folderTaxNo, ".."}, std::pair{&H::folderTaxNo, "12\\..\\..\\x"},
+          std::pair{&H::taxOfficeCode, "a/b"}, std::pair{&H::periodText, "2023?"},
+          std::pair{&H::declarationType, "KURUMLAR\t"}}) {
         DeclarationHeader changed = header;
         changed.*field = value;
         const auto outcome =
             ConversionRun(changed, scene.infoPath, withoutEnterprise(Mode::CreateNew));
         EXPECT_EQ(outcome.end, RunEnd::Failed) << value;
-        EXPECT_NE(outcome.cause.find("“" + value + "” bir dosya adında kullanılamaz"),
+        EXPECT_NE(outcome.cause.find("“" + std::string(value) + "” bir dosya adında kullanılamaz"),
                   std::string::npos)
             << outcome.cause;
     }

@@ -22,8 +22,7 @@ constexpr std::string_view kRowNames[] = {"satir"};
 // Each row loaded compact must read through childTexts as loaded as a tree; counts the compact.
 int compareRows(const Document& tree, const Document& compact) {
     const char* rows = "//*[local-name() = 'satir']";
-    const auto treeRows = tree.selectNodes({}, rows);
-    const auto compactRows = compact.selectNodes({}, rows);
+    const auto treeRows = tree.selectNodes({}, rows), compactRows = compact.selectNodes({}, rows);
     EXPECT_EQ(treeRows.size(), compactRows.size());
     int compacted = 0;
     for (std::size_t i = 0; i < std::min(treeRows.size(), compactRows.size()); ++i) {
