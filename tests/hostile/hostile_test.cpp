@@ -165,13 +165,11 @@ TEST(DiskFull, SaveFailsShortOfRoomAndCompletesWithExactlyEnough) {
 
         const auto end = scene.runConverter(room);
 
-        if (room < toBeSaved.size()) {
+        if (room < toBeSaved.size())
             expectRunFailed(end, "kaydedilemedi: dosya, diskin");
-            EXPECT_TRUE(scene.onDisk() == scene.before);
-        } else {
+        else
             EXPECT_EQ(end.status, 0) << end.err;
-            EXPECT_TRUE(scene.onDisk() == toBeSaved);
-        }
+        EXPECT_TRUE(scene.onDisk() == (room < toBeSaved.size() ? scene.before : toBeSaved));
         EXPECT_TRUE(scene.beside().empty());
     }
 }

@@ -25,9 +25,8 @@ using conversion::Mode;
 // or else from the drive letter typed into the input box; one that is missing, has too short a
 // header or names a declaration whose titles cannot be read ends the program with its message.
 TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
-    const std::string missing = "! " + std::string(messages::kInfoFileMissing) + " +";
-    const std::string shortHeader = "! " + std::string(messages::kInfoFileUnreadable) + " +";
-    const std::string unreadable = "! " + std::string(messages::kXmlReadFailed) + " +";
+    const auto critical = [](const char* text) { return "! " + std::string(text) + " +"; };
+    const std::string missing = critical(messages::kInfoFileMissing);
     const struct {
         const char* commandLine;
         std::optional<std::string> answer;  // to the input box, asked when the line is empty
@@ -42,8 +41,8 @@ TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
         {"", "", "", ""},
         {"D:\\yok\\beyan.txt", {}, "D:\\yok\\beyan.txt", missing},
         {"\"D:\\bey\"an.txt\"", {}, "\"D:\\bey\"an.txt\"", missing},
-        {"D:\\kisa.txt", {}, "D:\\kisa.txt", shortHeader},
-        {"D:\\baska.txt", {}, "D:\\baska.txt", unreadable},
+        {"D:\\kisa.txt", {}, "D:\\kisa.txt", critical(messages::kInfoFileUnreadable)},
+        {"D:\\baska.txt", {}, "D:\\baska.txt", critical(messages::kXmlReadFailed)},
         {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dcef", "e", "C D F"},
         {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dc", "dc", "C"},
         {"D:\\beyan.txt", {}, "", "! " + std::string(ui::texts::kNoDrive), "d", "d", ""},
@@ -310,3 +309,11 @@ TEST(Guide, ExplainsEveryHeadline) {
 
 }  // namespace
 }  // namespace kovrel::uitest
+
+// The window tests need the toolkit running (and an X server); listing them does not.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    return kovrel::uitest::withToolkit(argc, argv, [] { return RUN_ALL_TESTS(); });
+}
