@@ -34,7 +34,8 @@ class VersionsTest : public ::testing::Test {
 };
 
 // Only a completed run that replaces a declaration keeps what it replaced, newest first: not one
-// that makes a new file, a dry run or a run refused for a duplicate title.
+// that makes a new file, a dry run or a run refused for a duplicate title. Versions are the
+// user's alone; the declaration keeps its mode.
 TEST_F(VersionsTest, EveryReplacedDeclarationIsKeptAndNothingElse) {
     ASSERT_EQ(run("A"), RunEnd::Completed);
     const std::string first = declaration();
@@ -44,8 +45,10 @@ TEST_F(VersionsTest, EveryReplacedDeclarationIsKeptAndNothingElse) {
     ASSERT_EQ(scene.run({"D", Mode::AddToExisting, EnterpriseChoice::existing("A"), {}}).end,
               RunEnd::Completed);
     const std::string second = declaration();
+    fs::permissions(scene.declaration(), fs::perms(0640));
     ASSERT_EQ(run("B"), RunEnd::Completed);
     EXPECT_EQ(keptBytes(), (std::vector{second, first}));
+    EXPECT_EQ(fs::status(scene.declaration()).permissions() & fs::perms::all, fs::perms(0640));
     EXPECT_EQ(fs::status(versionFolder(path)).permissions() & fs::perms::all, fs::perms(0700));
     EXPECT_EQ(fs::status(keptVersions(path).front().path).permissions() & fs::perms::all,
               fs::perms(0600));

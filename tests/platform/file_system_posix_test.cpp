@@ -1,4 +1,4 @@
-// The POSIX file system: drive letters from Wine's dosdevices folder.
+// Drive letters from Wine's dosdevices folder.
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
@@ -28,17 +28,6 @@ TEST(ListDrives, SingleLetterEntriesUpperCasedInLetterOrder) {
         EXPECT_EQ(d.kind, DriveKind::Fixed) << d.letter;
     }
     EXPECT_EQ(letters, "BCEZ");
-}
-
-// The new content replaces the old whole; the file keeps its mode.
-TEST(ReplaceFileAtomically, ReplacesTheContentAndKeepsTheMode) {
-    test::TempDrive drive("d");
-    const fs::path target = drive.root() / "a.xml";
-    test::writeBytes(target, "old content that is longer than the new one");
-    fs::permissions(target, fs::perms(0640));
-    replaceFileAtomically("D:\\a.xml", "new");
-    EXPECT_EQ(test::readBytes(target), "new");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640));
 }
 
 }  // namespace
