@@ -162,6 +162,11 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
     for (const char c : text.substr(0, 200))
         utf16 += std::string{c, '\0'};
     const auto header = test::InfoHeader{}.lines();
+    const auto withEmptyLine = [&](std::size_t number) {  // lines 2 to 12 need their one field
+        auto lines = header;
+        lines[number - 1].clear();
+        return test::infoFileText(lines);
+    };
     const std::string utf8 =
         "034250│2026│GELIR\r\n" + std::string(11 * 4, 'x').replace(0, 2, "Ş\r");
     scene.writeInfo(text);
@@ -188,6 +193,10 @@ TEST_F(ConvertTest, BrokenFilesAreSaidSoInTurkishWithTheirLineOrPath) {
          unreadable, "11 satır"},
         {"header line without fields", "1\r\n" + text.substr(text.find("\r\n") + 2), saved, kUsage,
          unreadable, "1. satır: 1 alan var; 3 alan"},
+        {"empty header line", withEmptyLine(7), saved, kUsage, unreadable,
+         "7. satır: 0 alan var; 1"},
+        {"empty last header line", withEmptyLine(12), saved, kUsage, unreadable,
+         "12. satır: 0 alan"},
         {"record short of fields", text + "1\xB3" + "100\r\n", saved, kRunFailed,
          messages::kRunFailed, "satır: “1” kaydında 2 alan var; 4 alan"},
         {"declaration cut off inside its list", text, cutAt("<verilenEk>"), kUsage,

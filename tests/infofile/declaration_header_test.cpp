@@ -5,7 +5,6 @@
 #include <sstream>
 
 #include "infofile/info_file.h"
-#include "support/test_support.h"
 #include "textconv/text_conv.h"
 
 namespace kovrel::infofile {
@@ -32,21 +31,6 @@ TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
     EXPECT_EQ(textconv::encodeLatin5(result.activity),
               "Kirtasiye ti\x87"
               "areti");
-}
-
-// Lines 2 to 12 need their one field, the last line too.
-TEST(ReadDeclarationHeader, EmptyHeaderLineFailsWithItsNumber) {
-    const test::TempFolder folder;
-    const std::string file = (folder.path() / "beyan.txt").string();
-    for (const std::size_t line : {7u, 12u}) {
-        std::vector<std::string> lines = test::InfoHeader{}.lines();
-        lines[line - 1].clear();
-        test::writeBytes(file, test::infoFileText(lines));
-        const std::string error = test::failureOf([&] { readDeclarationHeader(file); });
-        EXPECT_NE(error.find(std::to_string(line) + ". satır: 0 alan var; 1 alan gerekiyor"),
-                  std::string::npos)
-            << error;
-    }
 }
 
 // A lone CR ends a line as CR LF does; a lone LF and a NUL are part of the line.
