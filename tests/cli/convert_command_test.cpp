@@ -74,8 +74,7 @@ TEST_F(ConvertTest, DefaultDriveIsTheFirstFixedOneHoldingEbynOrTheOneNamed) {
     for (const char letter : {'e', 'f'})
         fs::create_directories(drives.rootOf(letter) / "ebyn");
     // A removable drive C: holding ebyn too, where /media can be written.
-    const test::TempFolder unique;
-    const fs::path media = fs::path("/media") / unique.path().filename();
+    const fs::path media = fs::path("/media") / test::TempFolder().path().filename();  // unique
     std::error_code error;
     if (fs::create_directory(media, error) && fs::create_directory(media / "ebyn"))
         drives.link("c:", media);

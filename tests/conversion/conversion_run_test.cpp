@@ -19,7 +19,6 @@ const fs::path kData = fs::path(KOVREL_TEST_DATA) / "conversion";
 
 class ConversionRunTest : public ::testing::Test {
   protected:
-    // Writes beyan.txt and returns its header as start-up reads it.
     DeclarationHeader writeInfo(const std::string& type, const std::string& body,
                                 test::InfoHeader header = {}) {
         header.type = type;
@@ -180,37 +179,31 @@ TEST_F(ConversionRunTest, TargetThatCannotBeNamedFailsBeforeAnythingIsWritten) {
                   std::string::npos)
             << outcome.cause;
     }
-    for (const std::string driveText : {"Q", "", "DD"}) {
-        RunChoices choices = withoutEnterprise(Mode::CreateNew);
-        choices.driveText = driveText;
-        EXPECT_EQ(scene.run(choices).end, RunEnd::Failed) << driveText;
-    }
+    for (const char* driveText : {"Q", "", "DD"})
+        EXPECT_EQ(scene.run({driveText, Mode::CreateNew, {}, {}}).end, RunEnd::Failed) << driveText;
     EXPECT_FALSE(fs::exists(beyannameler));
 }
 
-// The list is read as a stream; each title must be the text that a run compares with unvani
-// (a title typed with spaces around it keeps them): the first child's text, entities decoded,
-// spaces kept, white space alone between elements dropped, CR LF read as LF.
-TEST(ListEnterprises, StreamFindsWhatTheDocumentHolds) {
-    const auto listing = listEnterprises(
+// The list is read as a stream; each title is the text that a run compares with unvani (a title
+// typed with spaces around it keeps them): the first child's text, entities decoded, spaces kept,
+// white space alone between elements dropped, CR LF read as LF. Where the window's list starts
+// and what the converter does without --new or --enterprise follow from it.
+TEST(DefaultEnterprise, NewRecordFirstTitleNoneOrTheUserChooses) {
+    const auto listed = listEnterprises(
         "<beyanname><ozel><kazancDetay><ticariKazancBildirimi><ticariKazanclar>"
         "<ticariKazanc><unvani>A &amp; B</unvani></ticariKazanc>"
         "<ticariKazanc><verilenEk>802</verilenEk><unvani>X</unvani></ticariKazanc>"
         "<ticariKazanc><unvani>  </unvani></ticariKazanc>"
         "<ticariKazanc><unvani>\r\n  <x>In</x>ner\r\n</unvani></ticariKazanc>"
         "</ticariKazanclar></ticariKazancBildirimi></kazancDetay></ozel></beyanname>");
-    EXPECT_TRUE(listing.hasSection);
-    EXPECT_EQ(listing.titles, (std::vector<std::string>{"A & B", "802", "  ", "Inner\n"}));
-}
-
-// Where the window's list starts and what the converter does without --new or --enterprise.
-TEST(DefaultEnterprise, NewRecordFirstTitleNoneOrTheUserChooses) {
-    const EnterpriseListing two{true, {"A", "B"}}, empty{true, {}}, noSection{false, {}};
+    EXPECT_TRUE(listed.hasSection);
+    EXPECT_EQ(listed.titles, (std::vector<std::string>{"A & B", "802", "  ", "Inner\n"}));
+    const EnterpriseListing empty{true, {}}, noSection{false, {}};
     const EnterpriseChoice none{};
     const std::tuple<Mode, const EnterpriseListing*, std::optional<EnterpriseChoice>> cases[] = {
-        {Mode::CreateNew, &two, EnterpriseChoice::newRecord()},
+        {Mode::CreateNew, &listed, EnterpriseChoice::newRecord()},
         {Mode::AddToExisting, nullptr, EnterpriseChoice::newRecord()},
-        {Mode::AddToExisting, &two, EnterpriseChoice::existing("A")},
+        {Mode::AddToExisting, &listed, EnterpriseChoice::existing("A & B")},
         {Mode::AddToExisting, &noSection, none},
         {Mode::AddToExisting, &empty, std::nullopt},
     };

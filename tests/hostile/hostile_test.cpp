@@ -28,7 +28,6 @@ namespace kovrel::hostile {
 namespace {
 
 namespace fs = std::filesystem;
-namespace messages = kovrel::messages;
 using conversion::Mode;
 using Names = std::set<std::string>;
 
@@ -204,7 +203,6 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     const unsigned long seed = fromEnvironment("KOVREL_KILL_SEED", std::random_device{}());
     std::cout << "[ kills    ] " << kills << " with KOVREL_KILL_SEED=" << seed << '\n';
     const ConverterScene scene(20000);  // long enough to be hit anywhere
-    const std::string& before = scene.before;
     const std::string target =
         conversion::targetXmlPath(conversion::ebynRoot("D"), scene.read().header);
     const auto versions = [&] { return conversion::keptVersions(target).size(); };
@@ -218,7 +216,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     // Undisturbed runs give the new declaration and the lengths of a run and of its save.
     long runLength = LONG_MAX, saveLength = LONG_MAX;
     for (int i = 0; i < 3; ++i) {
-        scene.place(before);
+        scene.place(scene.before);
         const auto started = Clock::now();
         const pid_t converter = scene.startConverter();
         await(converter, saveBegun(Names{}));
@@ -229,7 +227,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         ASSERT_EQ(reap(converter).status, 0);
     }
     const std::string after = scene.onDisk();
-    ASSERT_NE(after, before);
+    ASSERT_NE(after, scene.before);
     std::size_t replaced = 3;
 
     // A third of the moments anywhere in a run, a third in its save (the rename and the exit
@@ -237,7 +235,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
     std::mt19937_64 random(seed);
     const long latest[] = {runLength * 6 / 5, saveLength * 6 / 5, 2000};
     for (unsigned long i = 0; i < kills; ++i) {
-        scene.place(before);
+        scene.place(scene.before);
         const Names earlier = scene.beside();  // what an earlier kill left
         const std::size_t kept = versions();
         const pid_t converter = scene.startConverter();
@@ -252,13 +250,14 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         const bool finishedFirst = WIFEXITED(reap(converter).status);
 
         const std::string onDisk = scene.onDisk();
-        ASSERT_TRUE(onDisk == before || onDisk == after)
+        ASSERT_TRUE(onDisk == scene.before || onDisk == after)
             << "kill " << i << " after " << delay << " us left " << onDisk.size()
             << " bytes, neither old nor new";
         replaced += onDisk == after;
         const auto newest = conversion::keptVersions(target);
         ASSERT_GE(newest.size(), std::min(replaced, conversion::kKeptVersions));
-        EXPECT_TRUE(test::readBytes(newest.front().path) == before) << "a version is not whole";
+        EXPECT_TRUE(test::readBytes(newest.front().path) == scene.before)
+            << "a version is not whole";
         const Names beside = scene.beside();
         ASSERT_LE(beside.size(), 1u) << "temporary files pile up";
         for (const auto& name : beside)
@@ -266,7 +265,7 @@ TEST(KillDuringRun, DeclarationIsAlwaysTheOldOrTheCompleteNewOne) {
         EXPECT_TRUE(!finishedFirst || beside.empty()) << "a completed run left " << *beside.begin();
     }
 
-    scene.place(before);
+    scene.place(scene.before);
     ASSERT_EQ(reap(scene.startConverter()).status, 0);
     EXPECT_EQ(scene.onDisk(), after);
     EXPECT_TRUE(scene.beside().empty()) << "the completed run left a temporary file";

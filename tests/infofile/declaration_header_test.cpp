@@ -17,20 +17,17 @@ TEST(ReadDeclarationHeader, EveryConversionOfTheHeaderTable) {
     const auto result =
         readDeclarationHeader(KOVREL_TEST_DATA "/infofile/header_all_conversions.txt");
     const DeclarationHeader& h = result.header;
+    using Texts = std::vector<std::string>;
     EXPECT_EQ(
-        (std::vector<std::string>{h.taxOfficeCode, h.periodText, h.year, h.declarationType, h.taxNo,
-                                  h.surname, h.firstName, h.email, h.identityNo, h.folderTaxNo,
-                                  h.tradeRegistryNo, h.areaCode, h.phoneNo, h.preparerTaxNo,
-                                  result.title}),
-        (std::vector<std::string>{"034250 ", " 01012025-31122025", "2025", "GELIR", " 1234567890",
-                                  "ŞAHİN &amp; OĞUL", "Çiğdem&lt;&apos;&gt;",
-                                  "ali&amp;veli@ornek.com", "12345678901", "12345678901", "4587&1",
-                                  "312", "\t4567890", "9876543210", "Şahin Kırtasiye & Kitabevi"}));
+        (Texts{h.taxOfficeCode, h.periodText, h.year, h.declarationType, h.taxNo, h.surname,
+               h.firstName, h.email, h.identityNo, h.folderTaxNo, h.tradeRegistryNo, h.areaCode,
+               h.phoneNo, h.preparerTaxNo, result.title}),
+        (Texts{"034250 ", " 01012025-31122025", "2025", "GELIR", " 1234567890", "ŞAHİN &amp; OĞUL",
+               "Çiğdem&lt;&apos;&gt;", "ali&amp;veli@ornek.com", "12345678901", "12345678901",
+               "4587&1", "312", "\t4567890", "9876543210", "Şahin Kırtasiye & Kitabevi"}));
     EXPECT_TRUE(h.usesBusinessSummary());
     // The activity is not mapped: its byte 0x87 is the ISO-8859-9 character U+0087.
-    EXPECT_EQ(textconv::encodeLatin5(result.activity),
-              "Kirtasiye ti\x87"
-              "areti");
+    EXPECT_EQ(textconv::encodeLatin5(result.activity), std::string("Kirtasiye ti\x87") + "areti");
 }
 
 // A lone CR ends a line as CR LF does; a lone LF and a NUL are part of the line.

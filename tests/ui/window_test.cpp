@@ -17,7 +17,6 @@ namespace kovrel::uitest {
 namespace {
 
 namespace fs = std::filesystem;
-namespace messages = kovrel::messages;
 using conversion::Mode;
 
 // The drives holding an ebyn folder are listed in letter order, the first chosen; without any,
@@ -169,7 +168,6 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     WindowHarness harness("de");
     const std::string info = harness.copyExample("gelir");
     harness.convert(Mode::CreateNew, "Birinci", 'E');
-    const fs::path file = harness.declaration('E');
     ui::FormMain& window = harness.start(info);
     EXPECT_EQ(stateOf(window), (State{true, false, true, false, false, false, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
@@ -195,7 +193,7 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     pressKey('b', wxMOD_ALT);
     EXPECT_EQ(harness.recorded.endRequests, 1);
-    const auto saved = platform::xml::Document::parse(test::readBytes(file));
+    const auto saved = platform::xml::Document::parse(test::readBytes(harness.declaration('E')));
     EXPECT_EQ(test::compactXml(saved.selectSingleNode("//ticariKazanclar/ticariKazanc[2]")),
               "<ticariKazanc><unvani>Yeni Ortak</unvani><faaliyetKonusu>Kirtasiye perakende "
               "ticareti</faaliyetKonusu><verilenEk>802</verilenEk><payOrani>50</payOrani>"
