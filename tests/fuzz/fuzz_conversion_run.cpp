@@ -1,8 +1,6 @@
-// A whole conversion run on a fuzzed pair of info file and declaration file, on a temporary drive
-// D: of its own. Whatever the pair holds, the run ends in one of its outcomes; a run that does not
-// complete leaves the declaration file exactly as it was, and no run leaves anything beside it.
-//
-// Input: one byte of choices, the info file, kDeclarationMarker, the declaration file.
+// A whole run on a fuzzed info file and declaration (input: a byte of choices, the info file,
+// kDeclarationMarker, the declaration) on a drive D: of its own: one that does not complete leaves
+// the declaration as it was, and none leaves anything beside it.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -13,32 +11,9 @@
 #include "support/test_support.h"
 #include "textconv/text_conv.h"
 
-namespace {
-
 using namespace kovrel;
 using conversion::EnterpriseChoice;
 constexpr std::string_view kDeclarationMarker = "\n@@KOVREL-DECLARATION@@\n";
-
-// Bit 0: create mode. Bits 1-2: the new record, no enterprise, the first title listed or the
-// header's title (not listed, most likely).
-conversion::RunChoices choicesFrom(std::uint8_t flags, const infofile::HeaderRead& read,
-                                   std::string_view declaration) {
-    std::vector<std::string> titles;
-    try {
-        titles = conversion::listEnterprises(declaration).titles;
-    } catch (const Error&) {
-    }
-    const EnterpriseChoice choices[] = {
-        EnterpriseChoice::newRecord(), EnterpriseChoice{},
-        titles.empty() ? EnterpriseChoice{} : EnterpriseChoice::existing(titles.front()),
-        EnterpriseChoice::existing(read.title)};
-    return {"D",
-            flags & 1 ? conversion::Mode::CreateNew : conversion::Mode::AddToExisting,
-            choices[(flags >> 1) & 3],
-            {read.title, read.activity, "", "1.000,00", "", ""}};
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
@@ -51,12 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const auto scene = (::setenv("TMPDIR", "/dev/shm", 0), test::Scene());
     std::filesystem::remove_all(scene.drive.root() / "ebyn");
     scene.writeInfo(rest.substr(0, marker));
-    std::optional<infofile::HeaderRead> read;
-    try {
-        read = scene.read();
-    } catch (const Error&) {
+    infofile::HeaderRead read;
+    if (!test::failureOf([&] { read = scene.read(); }).empty())
         return 0;
-    }
     // The declaration where the header leads, as an earlier run left it; not when that path
     // leaves the ebyn folder (the run refuses it) or the host cannot hold it (too long, say).
     const auto file = scene.declaration().lexically_normal();
@@ -67,7 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::exception&) {
         return 0;
     }
-    const auto outcome = scene.run(choicesFrom(data[0], *read, declaration));
+    // Bit 0: create mode. Bits 1-2: the new record, no enterprise, the first title listed or
+    // the header's title (not listed, most likely).
+    std::vector<std::string> titles;
+    test::failureOf([&] { titles = conversion::listEnterprises(declaration).titles; });
+    const EnterpriseChoice choices[] = {
+        EnterpriseChoice::newRecord(), EnterpriseChoice{},
+        titles.empty() ? EnterpriseChoice{} : EnterpriseChoice::existing(titles.front()),
+        EnterpriseChoice::existing(read.title)};
+    const auto outcome =
+        scene.run({"D",
+                   data[0] & 1 ? conversion::Mode::CreateNew : conversion::Mode::AddToExisting,
+                   choices[(data[0] >> 1) & 3],
+                   {read.title, read.activity, "", "1.000,00", "", ""}});
     const std::string after = test::readBytes(file);
     if (outcome.end == conversion::RunEnd::Completed) {
         FUZZ_CHECK(test::failureOf([&] {

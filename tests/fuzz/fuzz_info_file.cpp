@@ -1,6 +1,5 @@
-// The info file as the program reads it: the header reader on the file, and the body's line
-// reading and field splitting on every line (the text mapping works byte by byte, and the core
-// tests try every byte).
+// The info file's header as read from the file, and every line read and split into fields (the
+// text mapping goes byte by byte, and the core tests try every byte).
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

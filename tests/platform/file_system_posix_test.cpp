@@ -1,5 +1,4 @@
-// The POSIX file system: drive letters from Wine's dosdevices folder.
-#ifndef _WIN32
+// Drive letters from Wine's dosdevices folder.
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
@@ -10,18 +9,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Removable drives are told by where their link points (/media); the converter's drive test
-// covers them.
+// (Removable drives, told by a link into /media, are the converter's drive test.)
 TEST(ListDrives, SingleLetterEntriesUpperCasedInLetterOrder) {
     test::TempDrive drive("ec");
     test::TempFolder other;
     fs::create_directory(other.path() / "target");
-    drive.link("B:", other.path() / "target");        // upper-case entry name
-    fs::create_directory(drive.dosdevices() / "z:");  // a plain folder, not a link
-    drive.link("ab:", other.path());                  // two letters
-    drive.link("x", other.path());                    // no colon
-    drive.link("1:", other.path());                   // not a letter
-    drive.link("com1", other.path());
+    drive.link("B:", other.path() / "target");           // upper-case entry name
+    fs::create_directory(drive.dosdevices() / "z:");     // a plain folder, not a link
+    for (const char* name : {"ab:", "x", "1:", "com1"})  // two letters, no colon, no letter
+        drive.link(name, other.path());
     drive.link("g:", other.path() / "missing");  // dangling link
     test::writeBytes(drive.dosdevices() / "h:", "a file is not a drive");
     fs::create_directory_symlink(other.path(), drive.dosdevices() / "c::");
@@ -34,18 +30,5 @@ TEST(ListDrives, SingleLetterEntriesUpperCasedInLetterOrder) {
     EXPECT_EQ(letters, "BCEZ");
 }
 
-// The new content replaces the old whole and the file keeps its mode. (Temporaries of a killed
-// run and a save that fails half way are the hostile tests'.)
-TEST(ReplaceFileAtomically, ReplacesTheContentAndKeepsTheMode) {
-    test::TempDrive drive("d");
-    const fs::path target = drive.root() / "a.xml";
-    test::writeBytes(target, "old content that is longer than the new one");
-    fs::permissions(target, fs::perms(0640));
-    replaceFileAtomically("D:\\a.xml", "new");
-    EXPECT_EQ(test::readBytes(target), "new");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms(0640));
-}
-
 }  // namespace
 }  // namespace kovrel::platform
-#endif  // _WIN32

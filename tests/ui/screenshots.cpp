@@ -1,7 +1,5 @@
-// Renders the window in its three layouts to PNG files, for the README:
-//   kovrel_screenshots <folder>
-// Runs under an X server without a window manager (xvfb-run), so the pictures show the window
-// without a title bar; ImageMagick's import grabs them from the screen.
+// kovrel_screenshots <folder>: the window's three layouts as PNG files for the README, grabbed by
+// ImageMagick's import under an X server without a window manager (xvfb-run): no title bar.
 #include <cstdio>
 #include <cstdlib>
 #include <tuple>
@@ -38,11 +36,10 @@ int main(int argc, char** argv) {
             }
             uitest::pump(500);
             const wxRect r = window.GetScreenRect();
-            const std::string grab = "import -window root -crop " + std::to_string(r.width) + "x" +
-                                     std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
-                                     std::to_string(r.y) + " +repage '" + (folder / file).string() +
-                                     "'";
-            if (window.ended() || std::system(grab.c_str()) != 0) {
+            const wxString grab =
+                wxString::Format("import -window root -crop %dx%d+%d+%d +repage '%s'", r.width,
+                                 r.height, r.x, r.y, (folder / file).string());
+            if (window.ended() || std::system(grab.utf8_str()) != 0) {
                 std::fprintf(stderr, "could not render %s\n", file);
                 result = 1;
             }

@@ -1,9 +1,13 @@
-// The window from start-up to the saved declaration: drives, info file, target file, run.
+// The window from start-up to the saved declaration (drives, info file, target file, run), its
+// dialogs, and the user's guide on what it says.
 #include <gtest/gtest.h>
+#include <wx/msgdlg.h>
+#include <wx/textdlg.h>
 
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/messages.h"
 #include "ui/window_texts.h"
@@ -13,7 +17,6 @@ namespace kovrel::uitest {
 namespace {
 
 namespace fs = std::filesystem;
-namespace messages = kovrel::messages;
 using conversion::Mode;
 
 // The drives holding an ebyn folder are listed in letter order, the first chosen; without any,
@@ -21,9 +24,8 @@ using conversion::Mode;
 // or else from the drive letter typed into the input box; one that is missing, has too short a
 // header or names a declaration whose titles cannot be read ends the program with its message.
 TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
-    const std::string missing = "! " + std::string(messages::kInfoFileMissing) + " +";
-    const std::string shortHeader = "! " + std::string(messages::kInfoFileUnreadable) + " +";
-    const std::string unreadable = "! " + std::string(messages::kXmlReadFailed) + " +";
+    const auto critical = [](const char* text) { return "! " + std::string(text) + " +"; };
+    const std::string missing = critical(messages::kInfoFileMissing);
     const struct {
         const char* commandLine;
         std::optional<std::string> answer;  // to the input box, asked when the line is empty
@@ -38,8 +40,8 @@ TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
         {"", "", "", ""},
         {"D:\\yok\\beyan.txt", {}, "D:\\yok\\beyan.txt", missing},
         {"\"D:\\bey\"an.txt\"", {}, "\"D:\\bey\"an.txt\"", missing},
-        {"D:\\kisa.txt", {}, "D:\\kisa.txt", shortHeader},
-        {"D:\\baska.txt", {}, "D:\\baska.txt", unreadable},
+        {"D:\\kisa.txt", {}, "D:\\kisa.txt", critical(messages::kInfoFileUnreadable)},
+        {"D:\\baska.txt", {}, "D:\\baska.txt", critical(messages::kXmlReadFailed)},
         {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dcef", "e", "C D F"},
         {"D:\\beyan.txt", {}, "D:\\beyan.txt", "", "dc", "dc", "C"},
         {"D:\\beyan.txt", {}, "", "! " + std::string(ui::texts::kNoDrive), "d", "d", ""},
@@ -67,9 +69,8 @@ TEST(StartUpTest, FindsTheDrivesAndTheInfoFileOrEndsWithItsMessage) {
     }
 }
 
-// Frames shown (drive and list, corporate note, new record), the add option chosen and enabled,
-// the list and the button enabled; and every shown control inside the window with the room its
-// content needs.
+// Frames shown (drive and list, corporate note, new record), add chosen and enabled, list and
+// button enabled; every shown control inside the window with the room its content needs.
 using State = std::array<bool, 7>;
 State stateOf(const ui::FormMain& window) {
     const wxRect client(window.GetClientSize());
@@ -119,25 +120,21 @@ TEST(TargetFileTest, EnterpriseListAndTheChoicesItOffers) {
     pressKey(WXK_HOME);  // "Yeni Kayıt"
     EXPECT_EQ(stateOf(window), (State{true, false, true, true, true, true, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
-    const struct {
-        wxTextCtrl* field;
-        const char* before;
-        long caret;
-        const char *keys, *after;  // the text, and where the caret stands
-    } cases[] = {
+    // Field, text, caret; keys typed there; the text, and where the caret stands.
+    const std::tuple<wxTextCtrl*, const char*, long, const char*, const char*> cases[] = {
         {window.txtZarar, "", 0, "1.500", "1500|4"},
         {window.txtKar, "1234", 2, ",", "12.34|3"},
         {window.txtKar, "Şü12", 2, ",", "Şü.12|3"},
         {window.txtPayOrani, "", 0, "1.2,5", "1.2,5|5"},
     };
-    for (const auto& c : cases) {
-        c.field->SetValue(wxString::FromUTF8(c.before));
-        focusOn(c.field);
-        c.field->SetInsertionPoint(c.caret);
-        typeKeys(c.keys);
+    for (const auto& [field, before, caret, keys, after] : cases) {
+        field->SetValue(wxString::FromUTF8(before));
+        focusOn(field);
+        field->SetInsertionPoint(caret);
+        typeKeys(keys);
         EXPECT_EQ(
-            c.field->GetValue().utf8_string() + "|" + std::to_string(c.field->GetInsertionPoint()),
-            c.after);
+            field->GetValue().utf8_string() + "|" + std::to_string(field->GetInsertionPoint()),
+            after);
     }
     focusOn(window.optFO[0]);
     pressKey(WXK_DOWN);
@@ -171,7 +168,6 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     WindowHarness harness("de");
     const std::string info = harness.copyExample("gelir");
     harness.convert(Mode::CreateNew, "Birinci", 'E');
-    const fs::path file = harness.declaration('E');
     ui::FormMain& window = harness.start(info);
     EXPECT_EQ(stateOf(window), (State{true, false, true, false, false, false, true}));
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
@@ -181,7 +177,6 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     EXPECT_EQ(window.cboORT->GetStringSelection(), "Birinci");
     focusOn(window.cboORT);
     pressKey(WXK_HOME);  // "Yeni Kayıt": the title has the focus
-    ASSERT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     window.txtUnvan->SelectAll();
     typeKeys("Birinci");
     pressKey(WXK_RETURN);
@@ -198,36 +193,26 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     pressKey('b', wxMOD_ALT);
     EXPECT_EQ(harness.recorded.endRequests, 1);
-    const auto saved = platform::xml::Document::parse(test::readBytes(file));
+    const auto saved = platform::xml::Document::parse(test::readBytes(harness.declaration('E')));
     EXPECT_EQ(test::compactXml(saved.selectSingleNode("//ticariKazanclar/ticariKazanc[2]")),
               "<ticariKazanc><unvani>Yeni Ortak</unvani><faaliyetKonusu>Kirtasiye perakende "
               "ticareti</faaliyetKonusu><verilenEk>802</verilenEk><payOrani>50</payOrani>"
               "<kar>1500.25</kar><kgv>10</kgv></ticariKazanc>");
 }
 
-// Corporate tax shows the note instead of the enterprises; without a file it is created anew.
-TEST(TargetFileTest, CorporateTaxShowsTheNoteInsteadOfTheEnterprises) {
-    WindowHarness harness;
-    const ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
-    EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
-    EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
-}
-
-// Moved to a monitor of another scale, the window lays itself out for that DPI: as wide as the
-// design there, every control inside and with the room it needs, the drive list and the note
-// kept, its centre where it was.
+// Corporate tax shows the note instead of the enterprises, without a file created anew. On a
+// monitor of another scale the window lays itself out for that DPI: as wide as the design there,
+// every control with the room it needs, drive list and note kept, its centre where it was.
 TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     WindowHarness harness("de");
     ui::FormMain& window = harness.start(harness.copyExample("kurumlar"));
+    const State corporateTax{false, true, false, false, false, true, true};
+    EXPECT_EQ(stateOf(window), corporateTax);
+    EXPECT_EQ(window.lblTIP->GetLabel(), "KURUMLAR");
     window.selectDrive(1);
-    const auto centre = [&window] {
-        const wxRect rect = window.GetRect();
-        return wxPoint(rect.x + rect.width / 2, rect.y + rect.height / 2);
-    };
+    const auto centre = [&window] { return window.GetPosition() + window.GetSize() / 2; };
     const auto unwrapped = [&window] {
-        wxString note = window.lblDESC->GetLabel();
-        note.Replace("\n", " ");
-        return note.utf8_string();
+        return wxJoin(wxSplit(window.lblDESC->GetLabel(), '\n', '\0'), ' ', '\0').utf8_string();
     };
     const wxPoint before = centre();
     const std::string note = unwrapped();
@@ -238,7 +223,7 @@ TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
         dpi = event.GetNewDPI();
         window.ProcessWindowEvent(event);
         pump();
-        EXPECT_EQ(stateOf(window), (State{false, true, false, false, false, true, true}));
+        EXPECT_EQ(stateOf(window), corporateTax);
         EXPECT_GE(window.GetClientSize().x, next * ui::kClientWidth / ui::kTwipsPerInch);
         EXPECT_EQ(
             wxJoin(window.cboDrive->GetStrings(), '|') + window.cboDrive->GetStringSelection(),
@@ -248,5 +233,85 @@ TEST(TargetFileTest, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
     }
 }
 
+// In every state the target-file display leaves, Alt+B is the button, disabled or not; a file that
+// does not parse is said so (a note, the window stays) and created anew by Alt+B.
+TEST(AltB, DoesWhatTheButtonDoesInEveryState) {
+    const struct {
+        const char *name, *example;
+        const char *cutFrom, *cutTo;  // what the declaration lacks; no file: null; to the end: null
+        bool buttonEnabled;
+        std::string shown;
+    } cases[] = {
+        {"no file", "gelir", nullptr, "", true, ""},
+        {"enterprises listed", "gelir", "", "", true, ""},
+        {"list without enterprises", "gelir", "<ticariKazanc>", "</ticariKazanclar>", false, ""},
+        {"no list at all", "gelir", "<kazancDetay>", "<ekler>", true, ""},
+        {"cut off inside its list", "gelir", "<verilenEk>", nullptr, true,
+         "i " + std::string(messages::kXmlReadFailed) + " +"},
+        {"corporate tax", "kurumlar", "", "", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowHarness harness;
+        const std::string info = harness.copyExample(c.example);
+        const fs::path file = harness.declaration();
+        if (c.cutFrom) {
+            harness.convert(Mode::CreateNew, "Birinci");
+            std::string bytes = test::readBytes(file);
+            const auto from = bytes.find(c.cutFrom);
+            test::writeBytes(file,
+                             bytes.erase(from, c.cutTo ? bytes.find(c.cutTo) - from : bytes.npos));
+        }
+        const std::string before = test::readBytes(file);
+        ui::FormMain& window = harness.start(info);
+        EXPECT_EQ(harness.recorded.shown(), c.shown);
+        ASSERT_FALSE(window.ended());
+        EXPECT_EQ(window.cmdContinue->IsEnabled(), c.buttonEnabled);
+
+        focusOn(window.cboDrive);
+        pressKey('b', wxMOD_ALT);
+        EXPECT_EQ(window.ended(), c.buttonEnabled);
+        EXPECT_EQ(harness.recorded.shown(), c.shown) << "the run failed";
+        if (c.buttonEnabled)
+            EXPECT_TRUE(platform::xml::Document::parse(test::readBytes(file))
+                            .firstOnPath("//beyanname/genel"))
+                << "a whole declaration";
+        else
+            EXPECT_EQ(test::readBytes(file), before);
+    }
+}
+
+// The guide explains what only the window says, as the window words it.
+TEST(Dialogs, GuideExplainsTheWindowsOwnMessages) {
+    const std::string guide = test::readBytes(KOVREL_GUIDE);
+    for (const char* text : {ui::texts::kNoDrive, ui::texts::kDrivePrompt})
+        EXPECT_NE(guide.find(text), std::string::npos) << text;
+}
+
+// The boxes' buttons read Turkish whatever the system's language.
+TEST(Dialogs, ButtonsReadTurkish) {
+    const auto message = ui::makeMessageBox({"metin", "neden", "KOVREL"});
+    EXPECT_EQ(message->GetOKLabel(), wxString::FromUTF8(ui::texts::kOk));
+    const auto input = ui::makeInputBox({"soru", "KOVREL", "A"});
+    EXPECT_EQ(input->FindWindow(wxID_OK)->GetLabel(), wxString::FromUTF8(ui::texts::kOk));
+    EXPECT_EQ(input->FindWindow(wxID_CANCEL)->GetLabel(), wxString::FromUTF8(ui::texts::kCancel));
+}
+
+// The user's guide explains every headline the program can show, as the catalogue words it.
+TEST(Guide, ExplainsEveryHeadline) {
+    const std::string guide = test::readBytes(KOVREL_GUIDE);
+    ASSERT_FALSE(guide.empty());
+    for (const char* headline : messages::kHeadlines)
+        EXPECT_NE(guide.find(std::string("**") + headline + "**"), std::string::npos) << headline;
+}
+
 }  // namespace
 }  // namespace kovrel::uitest
+
+// The window tests need the toolkit running (and an X server); listing them does not.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    return kovrel::uitest::withToolkit(argc, argv, [] { return RUN_ALL_TESTS(); });
+}
