@@ -40,28 +40,35 @@ fail() {
 }
 step() { echo "windows-test: -- $* ($(date +%T))"; }
 
-# Drives of the Wine prefix: D: (fixed) holds ebyn, E: is a removable drive that also holds it,
-# F: (fixed) does not. The Linux converter gets its own D: through the same kind of dosdevices
-# entry. The links never change during the run; only the folders' contents are reset.
+# Drives of the Wine prefix, linked before any program runs, as a running Wine process keeps the
+# letters it started with: B: (removable), D:, E: and F: (fixed). D: holds ebyn and the info files
+# for the programs; all four are the test programs' scratch drives (KOVREL_TEST_DRIVES), which
+# their tests empty. The Linux converter gets its own D: through the same kind of dosdevices entry.
+# The links never change during the run; only the folders' contents are reset.
+SCRATCH="b d e f"
 WIN_D="$ROOT/wine-d"
 LINUX_PREFIX="$ROOT/linux-prefix"
 LINUX_D="$ROOT/linux-d"
-mkdir -p "$WIN_D" "$ROOT/wine-e/ebyn" "$ROOT/wine-f" "$LINUX_D" "$LINUX_PREFIX/dosdevices"
+mkdir -p "$LINUX_D" "$LINUX_PREFIX/dosdevices"
 ln -s "$LINUX_D" "$LINUX_PREFIX/dosdevices/d:"
 
 step "Wine prefix"
 wine wineboot --init >/dev/null 2>&1
 wineserver -w
-ln -s "$WIN_D" "$WINEPREFIX/dosdevices/d:"
-ln -s "$ROOT/wine-e" "$WINEPREFIX/dosdevices/e:"
-ln -s "$ROOT/wine-f" "$WINEPREFIX/dosdevices/f:"
-wine reg add 'HKLM\Software\Wine\Drives' /v e: /d floppy /f >/dev/null 2>&1
+for letter in $SCRATCH; do
+    mkdir -p "$ROOT/wine-$letter"
+    ln -s "$ROOT/wine-$letter" "$WINEPREFIX/dosdevices/$letter:"
+done
+wine reg add 'HKLM\Software\Wine\Drives' /v b: /d floppy /f >/dev/null 2>&1
 wineserver -w
 # One server for the whole run: each program then starts in about a second.
 wineserver -p
 
 reset_drives() {
-    find "$WIN_D" "$LINUX_D" -mindepth 1 -delete
+    for letter in $SCRATCH; do
+        find "$ROOT/wine-$letter" -mindepth 1 -delete
+    done
+    find "$LINUX_D" -mindepth 1 -delete
     mkdir -p "$WIN_D/ebyn" "$LINUX_D/ebyn"
 }
 linux_convert() { WINEPREFIX="$LINUX_PREFIX" "$LINUX_CONVERT" "$@"; }
@@ -102,7 +109,7 @@ for name in kovrel_core_tests kovrel_cli_tests; do
     [ -n "$exe" ] || continue
     found=1
     reset_drives
-    if (cd "$(dirname "$exe")" && KOVREL_WINE_TEST_DRIVES=1 wine "$exe" --gtest_brief=1 >"$ROOT/$name.log" 2>&1); then
+    if (cd "$(dirname "$exe")" && KOVREL_TEST_DRIVES=$(echo $SCRATCH | tr -d " ") wine "$exe" --gtest_brief=1 >"$ROOT/$name.log" 2>&1); then
         pass "$name.exe: $(grep -E '^\[  (PASSED|SKIPPED) ' "$ROOT/$name.log" | tr -d '\r' | tr '\n' ' ')"
     else
         tr -d '\r' <"$ROOT/$name.log" | tail -60 >&2

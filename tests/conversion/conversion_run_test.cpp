@@ -24,9 +24,6 @@ const std::string kStart =
 class ConversionRunTest : public ::testing::Test {
   protected:
     void SetUp() override {
-#ifdef _WIN32
-        GTEST_SKIP() << "a Windows process keeps the drive letters it was started with";
-#endif
         ASSERT_FALSE(fixture.empty());
     }
 

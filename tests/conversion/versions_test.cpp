@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 class VersionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-#ifdef _WIN32
-        GTEST_SKIP() << "a Windows process keeps the drive letters it was started with";
-#endif
         scene.writeInfo(test::infoFileText(test::InfoHeader{}, "1|100|5|\n"));
     }
     RunEnd run(Mode mode, EnterpriseChoice enterprise, std::string title = "Yeni",

@@ -1,6 +1,6 @@
-// Holds a file open as a virus scanner or a backup agent does, for the core tests' save under a
-// lock: kovrel_hold_file.exe PATH MILLISECONDS. Others may read and write the file meanwhile, but
-// not delete, rename or replace it.
+// Holds a file open as a virus scanner or a backup agent does, for the saves under a lock of
+// scripts/windows-test.sh: kovrel_hold_file.exe PATH MILLISECONDS. Others may read and write the
+// file meanwhile, but not delete, rename or replace it.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
