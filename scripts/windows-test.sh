@@ -6,9 +6,11 @@
 #      compared byte for byte with the Linux converter's files; its output redirected (a dry
 #      run's declaration, help, a message) byte for byte with the Linux converter's, and its
 #      message in a console under three code pages; a declaration held open by another program;
+#      the replaced declaration kept under a user folder with Turkish letters;
 #   3. kovrel.exe started on each example: kovrel_window_probe.exe checks its manifest and its
 #      window (topmost, aware of the monitor's DPI, nothing cut); Alt+B presses the button, and
-#      the declaration it writes must equal the Linux converter's.
+#      the declaration it writes must equal the Linux converter's. Then its message boxes: an
+#      empty info file, and a declaration held open while Alt+B saves.
 # Usage: windows-test.sh WINDOWS_BUILD_DIR WINDOWS_DIST_DIR LINUX_KOVREL_CONVERT
 set -eu
 
@@ -160,17 +162,24 @@ linux_convert 'D:\yok.txt' >"$ROOT/linux.stdout" 2>"$ROOT/linux.stderr" || true
 wine "$DIST/kovrel-convert.exe" 'D:\yok.txt' >"$ROOT/wine.stdout" 2>"$ROOT/wine.stderr" || true
 same_output "on a missing info file"
 
-# In a console (a pseudo-terminal gives Wine one), the message must show its Turkish letters
-# whatever the console's code page; written as UTF-8 bytes they showed as "dosyasÄ±".
+# In a console (a pseudo-terminal gives Wine one), the Turkish letters must show whatever the
+# console's code page: a message's UTF-8 and a dry run's ISO-8859-9 declaration. Written as
+# bytes, the code page showed its own letters for them ("dosyasÄ±").
 expected=$(head -1 "$ROOT/linux.stderr")
 cp "$DIST/kovrel-convert.exe" "$WINEPREFIX/drive_c/"
+mkdir -p "$WIN_D/gelir"
+cp examples/gelir/beyan.txt "$WIN_D/gelir/"
+in_console() {
+    LC_ALL=C.UTF-8 script -qec "wine cmd /c \"chcp $1 >nul & C:\\kovrel-convert.exe $2\"" /dev/null |
+        sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | tr -d '\r'
+}
 for page in 857 437 65001; do
-    shown=$(LC_ALL=C.UTF-8 script -qec "wine cmd /c \"chcp $page >nul & C:\\kovrel-convert.exe D:\\yok.txt\"" /dev/null |
-        sed 's/\x1b\[[?0-9;]*[a-zA-Z]//g' | tr -d '\r' | head -1)
-    if [ "$shown" = "$expected" ]; then
-        pass "kovrel-convert.exe in a console, code page $page: $shown"
+    shown=$(in_console "$page" 'D:\yok.txt' | head -1)
+    if [ "$shown" = "$expected" ] &&
+        in_console "$page" '--drive D --dry-run D:\gelir\beyan.txt' | grep -q '<adi>Gülşen</adi>'; then
+        pass "kovrel-convert.exe in a console, code page $page: $shown, <adi>Gülşen</adi>"
     else
-        fail "kovrel-convert.exe in a console, code page $page: \"$shown\", not \"$expected\""
+        fail "kovrel-convert.exe in a console, code page $page: \"$shown\", not \"$expected\", or no <adi>Gülşen</adi>"
     fi
 done
 
@@ -222,6 +231,30 @@ for hold in 1000 600000; do
     end_holder
 done
 
+# Nothing lost by a wrong choice: a run that creates the declaration anew keeps the bytes it
+# replaces under %LOCALAPPDATA%\Kovrel\yedek\<drive>-<taxpayer folder>-<file stem>\<time>.xml,
+# here for a user whose folder has Turkish letters.
+reset_drives
+USER_LOCAL='C:\users\Gülşen Işık\AppData\Local'
+kept_folder="$WINEPREFIX/drive_c/users/Gülşen Işık/AppData/Local/Kovrel/yedek/D-12345678901-034250_12345678901_GELIR_10_2026"
+replaced="$WIN_D/ebyn/beyannameler/12345678901/034250_12345678901_GELIR_10_2026.xml"
+# (An info file whose path has no space: cmd would take its quotes as part of it.)
+mkdir -p "$WIN_D/gelir"
+cp examples/gelir/beyan.txt "$WIN_D/gelir/"
+wine "$DIST/kovrel-convert.exe" --drive D 'D:\gelir\beyan.txt' >/dev/null 2>&1
+wine "$DIST/kovrel-convert.exe" --drive D --new --title İkinci 'D:\gelir\beyan.txt' >/dev/null 2>&1
+cp "$replaced" "$ROOT/replaced"
+wine cmd /c "set LOCALAPPDATA=$USER_LOCAL& C:\\kovrel-convert.exe --drive D --mode create D:\\gelir\\beyan.txt" \
+    >"$ROOT/wine.out" 2>&1 || true
+kept=$(ls "$kept_folder" 2>/dev/null || true)
+if echo "$kept" | grep -qx '[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]_[0-9][0-9]-[0-9][0-9]-[0-9][0-9]\.xml' &&
+    cmp -s "$kept_folder/$kept" "$ROOT/replaced" && ! cmp -s "$replaced" "$ROOT/replaced"; then
+    pass "kovrel-convert.exe --mode create kept the replaced bytes as $USER_LOCAL\\Kovrel\\yedek\\$(basename "$kept_folder")\\$kept"
+else
+    tr -d '\r' <"$ROOT/wine.out" >&2
+    fail "kovrel-convert.exe --mode create: replaced bytes not kept once in $kept_folder ($kept)"
+fi
+
 # --- 3. The window -----------------------------------------------------------------------------
 step "kovrel.exe"
 # Waits up to $2 seconds for the Wine process $1 to end.
@@ -242,6 +275,19 @@ start_window() {
 press() {
     xdotool windowfocus --sync "$1" 2>/dev/null || true
     xdotool key --clearmodifiers "$2"
+}
+# Waits for the message box titled KOVREL and reads its title and texts into $ROOT/box.txt;
+# then each argument must be part of a text.
+box_says() {
+    wine "$WIN_BUILD/tests/kovrel_window_probe.exe" --texts KOVREL 2>&1 | tr -d '\r' >"$ROOT/box.txt"
+    [ "$(head -1 "$ROOT/box.txt")" = KOVREL ] || { cat "$ROOT/box.txt" >&2; return 1; }
+    sed -i 1d "$ROOT/box.txt"
+    for part in "$@"; do
+        grep -qF "$part" "$ROOT/box.txt" || { cat "$ROOT/box.txt" >&2; return 1; }
+    done
+}
+close_box() {
+    press "$(xdotool search --onlyvisible --name '^KOVREL$' | head -1)" Return
 }
 for example in $EXAMPLES; do
     reset_drives
@@ -272,6 +318,56 @@ for example in $EXAMPLES; do
         fail "kovrel.exe on $example: declaration differs from Linux"
     fi
 done
+
+# Failures the user can act on. An empty info file: the message box says so, and once it is
+# closed the program ends having written nothing.
+reset_drives
+mkdir -p "$WIN_D/bos"
+: >"$WIN_D/bos/beyan.txt"
+wine "$DIST/kovrel.exe" 'D:\bos\beyan.txt' >"$ROOT/window.out" 2>&1 &
+pid=$!
+if box_says "bilgi dosyası okunamadı." "boş" && close_box && wait_for_exit "$pid" 30 &&
+    [ -z "$(find "$WIN_D/ebyn" -type f)" ]; then
+    pass "kovrel.exe on an empty info file: \"$(tr '\n' ' ' <"$ROOT/box.txt")\", ended having written nothing"
+else
+    kill "$pid" 2>/dev/null || true
+    fail "kovrel.exe on an empty info file"
+fi
+# The declaration held by another program: Alt+B shows the save's failure and its Turkish cause,
+# the window stays open; once the holder has let go and the box is closed, Alt+B saves. (The file
+# there was made from other amounts, so that only that save gives the Linux converter's bytes.)
+reset_drives
+copy_inputs
+sed 's/3\.250,00/3.251,00/' examples/kurumlar/beyan.txt >"$ROOT/other-amounts.txt"
+linux_convert --drive D --mode create "$ROOT/other-amounts.txt" >/dev/null
+cp -R "$LINUX_D/ebyn/." "$WIN_D/ebyn/"
+linux_convert --drive D examples/kurumlar/beyan.txt >/dev/null
+declaration=$(cd "$WIN_D" && find ebyn -name '*KURUMLAR*')
+cp "$WIN_D/$declaration" "$ROOT/other-amounts.xml"
+start_window "$(windows_input kurumlar)"
+hold_declaration 600000
+press "$window" alt+b
+if box_says "XML dosyası oluşturulurken hata oluştu!" "başka bir program tarafından açık"; then
+    pass "kovrel.exe, declaration held: \"$(tr '\n' ' ' <"$ROOT/box.txt")\""
+else
+    fail "kovrel.exe, declaration held: no message box with the cause"
+fi
+end_holder
+close_box
+# A window that ended with the box would still take a key pressed at once: it is given time to.
+sleep 2
+if ! kill -0 "$pid" 2>/dev/null; then
+    fail "kovrel.exe, declaration held: the program ended with the message box"
+else
+    press "$window" alt+b
+    if wait_for_exit "$pid" 30 && ! cmp -s "$LINUX_D/$declaration" "$ROOT/other-amounts.xml" &&
+        same_declarations >"$ROOT/window.files"; then
+        pass "kovrel.exe, declaration let go: the window stayed open, Alt+B again wrote the same bytes as on Linux"
+    else
+        kill "$pid" 2>/dev/null || true
+        fail "kovrel.exe, declaration let go: Alt+B again did not save the Linux converter's bytes"
+    fi
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "windows-test: $failures failure(s)" >&2
