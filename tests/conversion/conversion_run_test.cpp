@@ -23,9 +23,7 @@ const std::string kStart =
 
 class ConversionRunTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_FALSE(fixture.empty());
-    }
+    void SetUp() override { ASSERT_FALSE(fixture.empty()); }
 
     // Writes beyan.txt and returns its header as start-up reads it.
     DeclarationHeader writeInfo(const std::string& type, const std::string& body,
@@ -35,9 +33,7 @@ class ConversionRunTest : public ::testing::Test {
         return scene.read().header;
     }
 
-    static RunChoices withoutEnterprise(Mode mode) {
-        return {"D", mode, {}, {}, false};
-    }
+    static RunChoices withoutEnterprise(Mode mode) { return {"D", mode, {}, {}, false}; }
     static RunChoices createNew(const std::string& title, Mode mode = Mode::CreateNew) {
         return {"D", mode, EnterpriseChoice::newRecord(), {title, "Toptan", "", "", "", ""}, false};
     }

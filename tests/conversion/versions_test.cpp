@@ -15,21 +15,15 @@ namespace fs = std::filesystem;
 
 class VersionsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        scene.writeInfo(test::infoFileText(test::InfoHeader{}, "1|100|5|\n"));
-    }
+    void SetUp() override { scene.writeInfo(test::infoFileText(test::InfoHeader{}, "1|100|5|\n")); }
     RunEnd run(Mode mode, EnterpriseChoice enterprise, std::string title = "Yeni",
                bool dryRun = false) {
         RunChoices choices{"D", mode, enterprise, {}, dryRun};
         choices.fields.title = title;
         return scene.run(choices).end;
     }
-    std::string declaration() const {
-        return test::readBytes(file());
-    }
-    fs::path file() const {
-        return scene.declaration();
-    }
+    std::string declaration() const { return test::readBytes(file()); }
+    fs::path file() const { return scene.declaration(); }
     std::vector<std::string> keptBytes() const {
         std::vector<std::string> bytes;
         for (const auto& version : keptVersions(path))
