@@ -50,7 +50,7 @@ test-windows: windows configure
 	@sh scripts/windows-msi-test.sh $(WIN_DIST)/Kovrel-$(WIN_VERSION).msi $(WIN_DIST) $(BUILD)/src/kovrel-convert
 
 screenshots-windows: windows
-	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kovrel_window_probe
+	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kovrel_window_probe kovrel_window_probe_hook
 	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe \
 		$(WIN_BUILD)/screenshots
 	@cp $(WIN_BUILD)/screenshots/windows-new-enterprise-144.png docs/windows-window-144dpi.png

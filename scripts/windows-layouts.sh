@@ -2,7 +2,8 @@
 # kovrel.exe's three layouts at the display scales of most Windows laptops, 100 %, 125 % and
 # 150 % (96, 120 and 144 DPI, Wine's LogPixels), checked from outside by kovrel_window_probe.exe:
 # manifest, topmost, DPI awareness, and every control inside the window with its text whole.
-# With a picture folder, also saves each window with its title bar as windows-LAYOUT-DPI.png.
+# With a picture folder, also saves each window with its title bar, cut out of a picture of the
+# screen, as windows-LAYOUT-DPI.png.
 # Runs in a throw-away Wine prefix whose virtual desktop draws the title bars.
 # Usage: windows-layouts.sh WINDOWS_DIST_DIR PROBE_EXE [PICTURE_DIR]
 set -eu
@@ -75,18 +76,21 @@ check_layout() {
         kill -9 "$pid" 2>/dev/null || true
         return
     fi
-    sleep 1  # painted
-    import -window root "BMP3:$WINEPREFIX/drive_c/screen.bmp"
-    picture=""
-    [ -z "$PICTURES" ] || picture='C:\window.bmp'
-    if wine "$PROBE" "$TITLE" "$2" 'C:\screen.bmp' $picture --close >"$ROOT/probe.log" 2>&1; then
-        pass "$1 at $2 DPI: $(tr -d '\r' <"$ROOT/probe.log" | sed 's/^window probe: //')"
+    if [ -n "$PICTURES" ]; then
+        sleep 1  # painted
+        import -window root "$ROOT/screen.png"
+    fi
+    if wine "$PROBE" "$TITLE" "$2" --close >"$ROOT/probe.log" 2>&1; then
+        pass "$1 at $2 DPI: $(tr -d '\r' <"$ROOT/probe.log" | sed 's/^window probe: //; s/; window .*//')"
     else
         tr -d '\r' <"$ROOT/probe.log" >&2
         fail "$1 at $2 DPI"
     fi
     if [ -n "$PICTURES" ]; then
-        convert "$WINEPREFIX/drive_c/window.bmp" -strip "PNG8:$PICTURES/windows-$1-$2.png"
+        # The window with its frame, at the place on the screen the probe gives (WxH+X+Y).
+        place=$(tr -d '\r' <"$ROOT/probe.log" | sed -n 's/.*; window \([0-9x+]*\)$/\1/p')
+        convert "$ROOT/screen.png" -crop "$place" +repage -strip "PNG8:$PICTURES/windows-$1-$2.png" ||
+            fail "$1 at $2 DPI: no picture of the window at '$place'"
     fi
     wait_for_end "$pid"
 }

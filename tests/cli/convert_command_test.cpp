@@ -65,25 +65,24 @@ TEST_F(ConvertTest, BadUsageExitsWithTwoNamesTheProblemAndWritesNothing) {
     EXPECT_FALSE(fs::exists(beyannameler));
 }
 
-// By default the first drive in letter order that holds ebyn, skipping removable ones (their
-// folder lies under /media/), or else a usage error; a named drive need not hold ebyn yet.
+// By default the first drive in letter order that holds ebyn, skipping removable ones, or else
+// a usage error; a named drive need not hold ebyn yet.
 TEST_F(ConvertTest, DefaultDriveIsTheFirstFixedOneHoldingEbynOrTheOneNamed) {
     test::TempDrive drives("fde");  // listed out of order on purpose
     EXPECT_THAT(convert({kurumlar}).errLines,
                 ElementsAre(HasSubstr("sürücüyü --drive ile belirtin"), _));
-    for (const char letter : {'e', 'f'})
-        fs::create_directories(drives.rootOf(letter) / "ebyn");
-    // A removable drive C: holding ebyn too, where /media can be written.
-    const fs::path media = fs::path("/media") / test::TempFolder().path().filename();  // unique
-    std::error_code error;
-    if (fs::create_directory(media, error) && fs::create_directory(media / "ebyn"))
-        drives.link("c:", media);
+    fs::create_directories(drives.rootOf('e') / "ebyn");
+    fs::create_directories(drives.rootOf('f') / "ebyn");
+    const auto removable = drives.removable();  // none where it cannot be made
+    if (removable)
+        fs::create_directories(*removable / "ebyn");
     const std::string place =
         ":\\ebyn\\beyannameler\\3456789012\\034250_3456789012_KURUMLAR_10_2026.xml\n";
     EXPECT_EQ(convert({kurumlar}).out, "E" + place);
     EXPECT_FALSE(fs::exists(drives.rootOf('f') / "ebyn" / "beyannameler"));
-    EXPECT_FALSE(fs::exists(media / "ebyn" / "beyannameler"));
-    fs::remove_all(media, error);
+    if (removable) {
+        EXPECT_FALSE(fs::exists(*removable / "ebyn" / "beyannameler"));
+    }
     EXPECT_EQ(convert({"--drive", "d", kurumlar}).out, "D" + place);
     EXPECT_EQ(convert({"--drive=F:", kurumlar}).out, "F" + place);
 }
@@ -142,8 +141,11 @@ TEST_F(ConvertTest, VersionsAreListedAndPutBackByNumber) {
     ASSERT_EQ(convert({"--new", "--title", "İkinci", gelir}).status, kSaved);
     const auto listed = convert({"--versions", gelir});
     EXPECT_EQ(listed.status, kSaved);
-    EXPECT_THAT(listed.out, testing::ContainsRegex("\n   1  [0-9.]{10} [0-9:]{8}  3,5 KB  Şahin "
-                                                   "Kırtasiye & Kitabevi\n"));
+    // std::regex: GoogleTest's own on Windows knows no brackets or braces.
+    EXPECT_TRUE(std::regex_search(
+        listed.out,
+        std::regex("\n   1  [0-9.]{10} [0-9:]{8}  3,5 KB  Şahin Kırtasiye & Kitabevi\n")))
+        << listed.out;
     EXPECT_THAT(convert({"--restore", "2", gelir}).errLines,
                 ElementsAre(HasSubstr("1 ile 1 arasında"), _));
     const std::string second = test::readBytes(file);

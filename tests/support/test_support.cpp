@@ -9,6 +9,10 @@
 #include "conversion/target_path.h"
 #include "platform/file_system.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kovrel::test {
 namespace fs = std::filesystem;
 namespace {
@@ -29,6 +33,25 @@ constexpr const char* kUserFolderVariable = "LOCALAPPDATA";
 constexpr const char* kUserFolderVariable = "XDG_STATE_HOME";
 #endif
 
+// Removes everything inside a folder, read-only files and folders too; the folder stays.
+void empty(const fs::path& folder) {
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(folder, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+        if (!it->is_symlink(ignored))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        fs::remove_all(entry.path(), ignored);
+}
+
+#ifdef _WIN32
+std::string scratchLetters() {
+    const char* letters = std::getenv("KOVREL_TEST_DRIVES");
+    return letters ? letters : "";
+}
+#endif
+
 }  // namespace
 
 TempFolder::TempFolder() {
@@ -39,14 +62,9 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
+    empty(path_);
     std::error_code ignored;
-    // Tests may leave read-only files or folders behind; make them removable first.
-    for (auto it = fs::recursive_directory_iterator(path_, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (!it->is_symlink(ignored))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(path_, ignored);
+    fs::remove(path_, ignored);
 }
 
 TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.at(0)) {
@@ -55,29 +73,64 @@ TempDrive::TempDrive(std::string_view letters) : firstLetter_(letters.at(0)) {
         saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     }
     setVariable(kUserFolderVariable, userFolder().string());
+#ifdef _WIN32
+    const std::string scratch = scratchLetters();
+    for (const char letter : letters) {
+        if (scratch.find(letter) == std::string::npos)
+            throw std::runtime_error(std::string("no scratch drive ") + letter +
+                                     ": in KOVREL_TEST_DRIVES (scripts/windows-test.sh)");
+    }
+    for (const char letter : scratch)
+        empty(rootOf(letter));
+#else
     fs::create_directories(dosdevices());
     for (const char letter : letters) {
         fs::create_directories(rootOf(letter));
         link(std::string(1, letter) + ":", rootOf(letter));
     }
     setVariable("WINEPREFIX", (base_.path() / "prefix").string());
+#endif
 }
 
 TempDrive::~TempDrive() {
     for (const auto& [name, value] : saved_)
         setVariable(name, value);
+    std::error_code ignored;
+    if (media_)
+        fs::remove_all(*media_, ignored);
+}
+
+#ifdef _WIN32
+fs::path TempDrive::rootOf(char letter) const {
+    return std::string(1, static_cast<char>(letter - 'a' + 'A')) + ":\\";
+}
+
+std::optional<fs::path> TempDrive::removable() {
+    for (const char letter : scratchLetters()) {
+        if (::GetDriveTypeW(rootOf(letter).c_str()) == DRIVE_REMOVABLE)
+            return rootOf(letter);
+    }
+    throw std::runtime_error("no removable drive in KOVREL_TEST_DRIVES");
+}
+#else
+fs::path TempDrive::rootOf(char letter) const {
+    return base_.path() / (std::string("drive-") + letter);
+}
+
+std::optional<fs::path> TempDrive::removable() {
+    const fs::path media = fs::path("/media") / base_.path().filename();
+    std::error_code error;
+    if (!fs::create_directory(media, error))
+        return std::nullopt;
+    media_ = media;
+    link("c:", media);
+    return media;
 }
 
 void TempDrive::link(const std::string& name, const fs::path& target) const {
-#ifdef _WIN32
-    // A Windows process keeps the drive letters it was started with, and "d:" is no file name
-    // there; tests that need these drives skip themselves on Windows.
-    (void)name;
-    (void)target;
-#else
     fs::create_directory_symlink(target, dosdevices() / name);
-#endif
 }
+#endif
 
 void writeBytes(const fs::path& file, std::string_view bytes) {
     fs::create_directories(file.parent_path());

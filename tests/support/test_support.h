@@ -30,9 +30,12 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
-// Points WINEPREFIX, until its end, at a temporary prefix whose dosdevices folder links each
-// letter (lower case) to an empty folder, and the user's own Kovrel folder at a temporary one.
-// On Windows there are no such letters: tests that use them skip there.
+// Gives the test, until its end, a drive for each letter asked for (lower case), each an empty
+// folder, and a temporary folder for what the program keeps for the user. On POSIX WINEPREFIX
+// points at a temporary prefix whose dosdevices folder links each letter. A Windows process keeps
+// the drives it was started with: scripts/windows-test.sh links scratch drives before Wine starts
+// and names them in KOVREL_TEST_DRIVES; all of them are emptied here, and a letter asked for that
+// is none of them fails the test.
 class TempDrive {
   public:
     explicit TempDrive(std::string_view letters = "d");
@@ -42,16 +45,23 @@ class TempDrive {
     std::filesystem::path userFolder() const { return base_.path() / "user"; }
     // The host folder of the first letter's drive, or of a letter given.
     std::filesystem::path root() const { return rootOf(firstLetter_); }
-    std::filesystem::path rootOf(char letter) const {
-        return base_.path() / (std::string("drive-") + letter);
+    std::filesystem::path rootOf(char letter) const;
+    // An empty removable drive whose letter comes before those asked for: C: linked to a folder
+    // under /media on POSIX (none where /media cannot be written), the scratch drive that
+    // Windows calls removable there.
+    std::optional<std::filesystem::path> removable();
+#ifndef _WIN32
+    std::filesystem::path dosdevices() const {
+        return base_.path() / "prefix" / "dosdevices";
     }
-    std::filesystem::path dosdevices() const { return base_.path() / "prefix" / "dosdevices"; }
     // An entry dosdevices/<name> linking to target (any name: "e:", "ab:", "x").
     void link(const std::string& name, const std::filesystem::path& target) const;
+#endif
 
   private:
     TempFolder base_;
     char firstLetter_;
+    std::optional<std::filesystem::path> media_;  // removed at the end
     // The variables set here, as they were before.
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
