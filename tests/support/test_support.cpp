@@ -190,17 +190,4 @@ std::set<std::string> Scene::beside(char letter) const {
     return names;
 }
 
-std::string compactXml(platform::xml::Node node) {
-    if (!node)
-        return "(none)";
-    const auto children = node.childElements();
-    const std::string content = children.empty() ? node.text() : std::string();
-    if (children.empty() && content.empty())
-        return "<" + node.name() + "/>";
-    std::string out = "<" + node.name() + ">" + content;
-    for (const auto& child : children)
-        out += compactXml(child);
-    return out + "</" + node.name() + ">";
-}
-
 }  // namespace kovrel::test

@@ -114,7 +114,4 @@ std::string failureOf(Operation&& operation) {
     return {};
 }
 
-// An element's subtree without layout, texts as they are (UTF-8, not escaped): "<a><b>x</b></a>".
-std::string compactXml(platform::xml::Node node);
-
 }  // namespace kovrel::test

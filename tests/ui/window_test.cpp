@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <tuple>
 
 #include "platform/messages.h"
@@ -193,11 +194,13 @@ TEST(RunButtonTest, DrivenByTheKeyboardTheWindowWritesTheNewRecordAndEnds) {
     EXPECT_EQ(wxWindow::FindFocus(), window.txtUnvan);
     pressKey('b', wxMOD_ALT);
     EXPECT_EQ(harness.recorded.endRequests, 1);
-    const auto saved = platform::xml::Document::parse(test::readBytes(harness.declaration('E')));
-    EXPECT_EQ(test::compactXml(saved.selectSingleNode("//ticariKazanclar/ticariKazanc[2]")),
-              "<ticariKazanc><unvani>Yeni Ortak</unvani><faaliyetKonusu>Kirtasiye perakende "
-              "ticareti</faaliyetKonusu><verilenEk>802</verilenEk><payOrani>50</payOrani>"
-              "<kar>1500.25</kar><kgv>10</kgv></ticariKazanc>");
+    const std::string saved =
+        std::regex_replace(test::readBytes(harness.declaration('E')), std::regex(">\\s+<"), "><");
+    EXPECT_NE(saved.find("</ticariKazanc><ticariKazanc><unvani>Yeni Ortak</unvani>"
+                         "<faaliyetKonusu>Kirtasiye perakende ticareti</faaliyetKonusu>"
+                         "<verilenEk>802</verilenEk><payOrani>50</payOrani><kar>1500.25</kar>"
+                         "<kgv>10</kgv></ticariKazanc></ticariKazanclar>"),
+              std::string::npos);
 }
 
 // Corporate tax shows the note instead of the enterprises, without a file created anew. On a
