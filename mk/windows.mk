@@ -45,13 +45,13 @@ test-windows: windows configure
 	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kovrel_core_tests \
 		$$(cmake --build $(WIN_BUILD) --target help | awk '/kovrel_cli_tests/{print "kovrel_cli_tests"}')
 	@cmake --build $(BUILD) -j$(JOBS) --target kovrel-convert
-	@sh scripts/windows-test.sh $(WIN_BUILD) $(WIN_DIST) $(BUILD)/src/kovrel-convert
-	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe
+	@KOVREL_VERSION=$(WIN_VERSION) sh scripts/windows-test.sh $(WIN_BUILD) $(WIN_DIST) $(BUILD)/src/kovrel-convert
+	@KOVREL_VERSION=$(WIN_VERSION) sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe
 	@sh scripts/windows-msi-test.sh $(WIN_DIST)/Kovrel-$(WIN_VERSION).msi $(WIN_DIST) $(BUILD)/src/kovrel-convert
 
 screenshots-windows: windows
 	@cmake --build $(WIN_BUILD) -j$(JOBS) --target kovrel_window_probe kovrel_window_probe_hook
-	@sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe \
+	@KOVREL_VERSION=$(WIN_VERSION) sh scripts/windows-layouts.sh $(WIN_DIST) $(WIN_BUILD)/tests/kovrel_window_probe.exe \
 		$(WIN_BUILD)/screenshots
 	@cp $(WIN_BUILD)/screenshots/windows-new-enterprise-144.png docs/windows-window-144dpi.png
 	@ls $(WIN_BUILD)/screenshots/*.png docs/windows-window-144dpi.png

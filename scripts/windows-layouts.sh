@@ -8,9 +8,8 @@
 # Usage: windows-layouts.sh WINDOWS_DIST_DIR PROBE_EXE [PICTURE_DIR]
 set -eu
 
-if [ -z "${KOVREL_WINE_XVFB:-}" ]; then
-    KOVREL_WINE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" "$@"
-fi
+. "$(dirname "$0")/wine-session.sh"
+wine_session windows-layouts "$@"
 
 DIST=$(realpath "$1")
 PROBE=$(realpath "$2")
@@ -19,23 +18,7 @@ if [ $# -ge 3 ]; then
     mkdir -p "$3"
     PICTURES=$(realpath "$3")
 fi
-TITLE="Kovrel - v1.01"
-
-ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-layouts.XXXXXX")
-export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$ROOT"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-pass() { printf 'windows-layouts: ok   %s\n' "$*"; }
-fail() {
-    printf 'windows-layouts: FAIL %s\n' "$*" >&2
-    failures=$((failures + 1))
-}
+TITLE="Kovrel - v${KOVREL_VERSION:?the project version, as make test-windows gives it}"
 
 # D: holds the info files; a virtual desktop as large as the screen gives each window a frame
 # at the same place on the X screen as in Windows' coordinates.
@@ -110,8 +93,4 @@ for dpi in 96 120 144; do
     check_layout corporate-tax "$dpi" 'D:\kurumlar\beyan.txt'
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "windows-layouts: $failures failure(s)" >&2
-    exit 1
-fi
-echo "windows-layouts: all passed"
+finish

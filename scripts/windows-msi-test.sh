@@ -11,36 +11,13 @@
 # Run from the top of the source tree (the higher version is built from packaging/kovrel.wxs).
 set -eu
 
-if [ -z "${KOVREL_WINE_XVFB:-}" ]; then
-    KOVREL_WINE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" "$@"
-fi
+. "$(dirname "$0")/wine-session.sh"
+wine_session windows-msi-test "$@"
 
 MSI=$(realpath "$1")
 DIST=$(realpath "$2")
 LINUX_CONVERT=$(realpath "$3")
 EXAMPLE=examples/gelir/beyan.txt
-
-ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-msi-wine.XXXXXX")
-# Wine's menu builder may copy Start menu shortcuts into the desktop menus of whoever runs the
-# test; it stays off.
-export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" XDG_STATE_HOME="$ROOT/state"
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$ROOT"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-# printf, not echo: the messages hold Windows paths, whose backslashes dash's echo interprets.
-pass() { printf 'windows-msi-test: ok   %s\n' "$*"; }
-why() { printf '%s\n' "$*" >&2; }
-fail() {
-    why "windows-msi-test: FAIL $*"
-    failures=$((failures + 1))
-}
-step() { echo "windows-msi-test: -- $* ($(date +%T))"; }
 
 # msiinfo ends its lines with CR LF.
 property() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' -v p="$2" '$1 == p {print $2}'; }
@@ -185,8 +162,4 @@ else
     fail "uninstall"
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "windows-msi-test: $failures failure(s)" >&2
-    exit 1
-fi
-echo "windows-msi-test: all passed"
+finish

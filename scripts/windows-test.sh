@@ -14,34 +14,13 @@
 # Usage: windows-test.sh WINDOWS_BUILD_DIR WINDOWS_DIST_DIR LINUX_KOVREL_CONVERT
 set -eu
 
-if [ -z "${KOVREL_WINE_XVFB:-}" ]; then
-    KOVREL_WINE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" sh "$0" "$@"
-fi
+. "$(dirname "$0")/wine-session.sh"
+wine_session windows-test "$@"
 
 WIN_BUILD=$(realpath "$1")
 DIST=$(realpath "$2")
 LINUX_CONVERT=$(realpath "$3")
 EXAMPLES="gelir gelir-ozet kurumlar"
-
-ROOT=$(mktemp -d "${TMPDIR:-/tmp}/kovrel-wine.XXXXXX")
-export WINEPREFIX="$ROOT/wine-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The Linux converter keeps the declarations it replaces here, not in the user's folder.
-export XDG_STATE_HOME="$ROOT/state"
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    rm -rf "$ROOT"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-# printf, not echo: dash's echo would read the backslashes of Windows paths as escapes.
-pass() { printf 'windows-test: ok   %s\n' "$*"; }
-fail() {
-    printf 'windows-test: FAIL %s\n' "$*" >&2
-    failures=$((failures + 1))
-}
-step() { echo "windows-test: -- $* ($(date +%T))"; }
 
 # Drives of the Wine prefix, linked before any program runs, as a running Wine process keeps the
 # letters it started with: B: (removable), D:, E: and F: (fixed). D: holds ebyn and the info files
@@ -299,7 +278,7 @@ for example in $EXAMPLES; do
         fail "kovrel.exe on $example: no window"
         continue
     fi
-    if wine "$WIN_BUILD/tests/kovrel_window_probe.exe" "Kovrel - v1.01" 96 >"$ROOT/probe.log" 2>&1; then
+    if wine "$WIN_BUILD/tests/kovrel_window_probe.exe" "Kovrel - v$KOVREL_VERSION" 96 >"$ROOT/probe.log" 2>&1; then
         pass "kovrel.exe on $example: $(tr -d '\r' <"$ROOT/probe.log" | sed 's/^window probe: //; s/; window .*//')"
     else
         tr -d '\r' <"$ROOT/probe.log" >&2
@@ -369,8 +348,4 @@ else
     fi
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "windows-test: $failures failure(s)" >&2
-    exit 1
-fi
-echo "windows-test: all passed"
+finish
