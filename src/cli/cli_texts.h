@@ -61,7 +61,8 @@ inline constexpr const char* kHowToRestore =
 
 // Below "XML dosya okunurken hata oluştu." when the declaration does not parse.
 inline constexpr const char* kCreateAnew =
-    "Dosyayı sıfırdan oluşturmak için komutu --mode create ile yeniden çalıştırın.";
+    "Dosyayı sıfırdan oluşturmak için komutu --mode create ile yeniden çalıştırın; okunamayan "
+    "dosya önceki sürümler arasında saklanır (--versions).";
 
 std::string unknownOption(std::string_view option);
 std::string needsValue(std::string_view option);

@@ -49,6 +49,6 @@ inline constexpr const char* kNoDrive =
 // Below "XML dosya okunurken hata oluştu." when the declaration does not parse.
 inline constexpr const char* kCreatedAnew =
     "Pencere dosyayı sıfırdan oluşturmaya hazırlandı: “İşlemi Başlat” düğmesine bastığınızda "
-    "dosya yeniden oluşturulur.";
+    "dosya yeniden oluşturulur; okunamayan dosya önceki sürümler arasında saklanır.";
 
 }  // namespace kovrel::ui::texts
