@@ -21,9 +21,12 @@ windows-deps:
 	@KOVREL_WIN_CACHE=$(KOVREL_WIN_CACHE) JOBS=$(JOBS) sh scripts/windows-deps.sh >/dev/null
 
 # CMake reads the toolchain file only when it first configures the folder; later runs would warn
-# that the option went unused.
+# that the option went unused. A folder configured against another cache keeps that cache's
+# wx-config and library paths, so it is configured afresh.
 windows-configure: windows-deps
-	@cmake -S . -B $(WIN_BUILD) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	@fresh=; grep -qx 'KOVREL_WIN_DEPS:PATH=$(KOVREL_WIN_CACHE)/current' $(WIN_BUILD)/CMakeCache.txt 2>/dev/null \
+		|| fresh=--fresh; \
+	cmake $$fresh -S . -B $(WIN_BUILD) --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 		-DKOVREL_WIN_DEPS=$(KOVREL_WIN_CACHE)/current -DCMAKE_BUILD_TYPE=Release -DKOVREL_WERROR=ON >/dev/null
 
 # Only the two programs: window tests are not part of the Windows build.
