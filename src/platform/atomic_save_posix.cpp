@@ -1,4 +1,3 @@
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
@@ -8,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/posix_files.h"
 #include "platform/system_errors.h"
+#include "platform/user_files.h"
 
 namespace kovrel::platform {
 namespace {
@@ -30,16 +30,11 @@ constexpr const char* kTempMarker = ".kovrel-tmp-";
 
 // A run killed during an earlier save leaves its temporary file behind; clear it away.
 void removeStaleTemporaries(const std::string& folder, const std::string& name) {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
     const std::string prefix = "." + name + kTempMarker;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string entryName = entry->d_name;
-        if (entryName.rfind(prefix, 0) == 0)
-            ::unlink((folder + "/" + entryName).c_str());
+    for (const auto& entry : fileNamesIn(folder)) {
+        if (entry.starts_with(prefix))
+            ::unlink(joinPath(folder, entry).c_str());
     }
-    ::closedir(dir);
 }
 
 }  // namespace
@@ -95,10 +90,6 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
     }
     // Make the rename itself durable.
     syncFolder(folder);
-}
-
-void replaceFileAtomically(const std::string& path, std::string_view content) {
-    replaceFileAtomically(path, [content](const ContentSink& sink) { sink(content); });
 }
 
 }  // namespace kovrel::platform

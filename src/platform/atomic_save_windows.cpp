@@ -47,17 +47,10 @@ constexpr const wchar_t* kTempMarker = L".kovrel-tmp-";
 
 // A run killed during an earlier save leaves its temporary file behind; clear it away.
 void removeStaleTemporaries(const std::wstring& folder, const std::wstring& name) {
-    const std::wstring prefix = L"." + name + kTempMarker;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(joinPath(folder, prefix + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            ::DeleteFileW(joinPath(folder, found.cFileName).c_str());
-        }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    forEachFile(joinPath(folder, L"." + name + kTempMarker + L"*"),
+                [&](const WIN32_FIND_DATAW& found) {
+                    ::DeleteFileW(joinPath(folder, found.cFileName).c_str());
+                });
 }
 
 // Creates a new, empty temporary file beside the target; its name is kept in tempPath.
@@ -94,17 +87,10 @@ bool writeAll(HANDLE file, std::string_view content) {
 // leaves it there when the replace fails.
 std::vector<std::wstring> emptySystemTemporaries(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(joinPath(folder, L"rf*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && found.nFileSizeLow == 0 &&
-            found.nFileSizeHigh == 0) {
+    forEachFile(joinPath(folder, L"rf*.tmp"), [&](const WIN32_FIND_DATAW& found) {
+        if (found.nFileSizeLow == 0 && found.nFileSizeHigh == 0)
             names.emplace_back(found.cFileName);
-        }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    });
     return names;
 }
 
@@ -219,10 +205,6 @@ void replaceFileAtomically(const std::string& path, const ContentProducer& produ
         ::DeleteFileW(tempPath.c_str());
         throw;
     }
-}
-
-void replaceFileAtomically(const std::string& path, std::string_view content) {
-    replaceFileAtomically(path, [content](const ContentSink& sink) { sink(content); });
 }
 
 }  // namespace kovrel::platform

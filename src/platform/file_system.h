@@ -49,7 +49,9 @@ using ContentProducer = std::function<void(const ContentSink& sink)>;
 // renames it over path, so that path holds either its old bytes or all the new ones, never a
 // mixture. The content streams to disk: a large declaration is never held twice in memory.
 void replaceFileAtomically(const std::string& path, const ContentProducer& produce);
-void replaceFileAtomically(const std::string& path, std::string_view content);
+inline void replaceFileAtomically(const std::string& path, std::string_view content) {
+    replaceFileAtomically(path, [content](const ContentSink& sink) { sink(content); });
+}
 
 // For the implementations of replaceFileAtomically: hands the produced content to write, piece by
 // piece. Once write has failed for a full disk (diskFull() tells, after the failure), the rest

@@ -89,11 +89,10 @@ std::unique_ptr<std::istream> openForReading(const std::string& path) {
     {
         // The stream below cannot say why it failed; ask the system first.
         QuietErrors quiet;
-        const HANDLE probe = ::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (probe == INVALID_HANDLE_VALUE)
+        const FileHandle probe(::CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe.valid())
             throw lastFailure(FileOperation::Open, path);
-        ::CloseHandle(probe);
     }
     // libstdc++ opens a wide path with _wfopen.
     auto in = std::make_unique<std::ifstream>(std::filesystem::path(wide), std::ios::binary);

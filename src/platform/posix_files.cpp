@@ -61,10 +61,8 @@ bool writeAll(int fd, std::string_view content) {
 }
 
 void syncFolder(const std::string& folder) {
-    if (const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY); fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    if (const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY)); fd.get() >= 0)
+        ::fsync(fd.get());
 }
 
 std::string folderOf(const std::string& hostFile) {

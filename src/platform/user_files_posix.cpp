@@ -51,34 +51,30 @@ void createPrivateFolders(const std::string& folder) {
 }
 
 bool copyToNewFile(const std::string& source, const std::string& target) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    const FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
         throw lastFailure(FileOperation::Open, source);
     const std::string folder = folderOf(target);
     removeTemporariesIn(folder);
     std::string temporary = joinPath(folder, std::string(kTemporaryPrefix) + "XXXXXX");
-    const int out = ::mkstemp(temporary.data());  // owner only
-    if (out < 0) {
-        const FileError failure = lastFailure(FileOperation::Write, target);
-        ::close(in);
-        throw failure;
-    }
+    FileDescriptor out(::mkstemp(temporary.data()));  // owner only
+    if (out.get() < 0)
+        throw lastFailure(FileOperation::Write, target);
     char buffer[1 << 16];
     ssize_t got = 0;
     std::optional<FileError> failure;
-    while (!failure && (got = ::read(in, buffer, sizeof buffer)) != 0) {
+    while (!failure && (got = ::read(in.get(), buffer, sizeof buffer)) != 0) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             failure = lastFailure(FileOperation::Read, source);
-        else if (!writeAll(out, std::string_view(buffer, static_cast<std::size_t>(got))))
+        else if (!writeAll(out.get(), std::string_view(buffer, static_cast<std::size_t>(got))))
             failure = lastFailure(FileOperation::Write, target);
     }
-    if (!failure && ::fsync(out) != 0)
+    if (!failure && ::fsync(out.get()) != 0)
         failure = lastFailure(FileOperation::Write, target);
-    if (::close(out) != 0 && !failure)
+    if (!out.close() && !failure)
         failure = lastFailure(FileOperation::Write, target);
-    ::close(in);
     // A link takes the whole, flushed copy under its name, and never over another file.
     bool exists = false;
     if (!failure && ::link(temporary.c_str(), target.c_str()) != 0) {

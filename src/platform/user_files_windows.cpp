@@ -99,15 +99,8 @@ bool copyToNewFile(const std::string& source, const std::string& target) {
 
 std::vector<std::string> fileNamesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW(toWide(joinPath(folder, "*")).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            names.push_back(toUtf8(found.cFileName));
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    forEachFile(toWide(joinPath(folder, "*")),
+                [&](const WIN32_FIND_DATAW& found) { names.push_back(toUtf8(found.cFileName)); });
     return names;
 }
 

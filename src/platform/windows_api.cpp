@@ -88,6 +88,19 @@ FileError notUtf8(messages::FileOperation operation, const std::string& path) {
     return failure(operation, path, ERROR_INVALID_NAME);
 }
 
+void forEachFile(const std::wstring& pattern,
+                 const std::function<void(const WIN32_FIND_DATAW& found)>& visit) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            visit(found);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
 FileError lastFailure(messages::FileOperation operation, const std::string& path) {
     return failure(operation, path, ::GetLastError());
 }

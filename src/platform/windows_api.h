@@ -10,6 +10,7 @@
 #endif
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,6 +36,11 @@ FileProblem problemOf(DWORD code);
 // only where no cause of the catalogue fits.
 FileError failure(messages::FileOperation operation, const std::string& path, DWORD code);
 FileError notUtf8(messages::FileOperation operation, const std::string& path);
+
+// Hands visit what the system knows of each file (not folder) that a pattern such as
+// "D:\a\rf*.tmp" matches.
+void forEachFile(const std::wstring& pattern,
+                 const std::function<void(const WIN32_FIND_DATAW& found)>& visit);
 
 // A query on a drive without a medium must answer "no", not show the system's "insert a disk"
 // box, as the scripting runtime does.
